@@ -48,3 +48,15 @@ function(qm_add_fuzzer name)
   target_link_libraries(${name} PRIVATE qm_options ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, so
+# that areas owned by different people can join a folder independently.
+function(qm_add_subdirectories)
+  file(GLOB subs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT subs)
+  foreach(sub ${subs})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${sub} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/CMakeLists.txt)
+      add_subdirectory(${sub})
+    endif()
+  endforeach()
+endfunction()
