@@ -55,7 +55,7 @@ test)
         cmake --build build/fuzz -j "$jobs"
         seconds=${QM_FUZZ_SECONDS:-30}
         shopt -s nullglob
-        for fuzzer in build/fuzz/tests/fuzz/fuzz_*; do
+        for fuzzer in build/fuzz/bin/fuzz_*; do
             [ -x "$fuzzer" ] || continue
             name=$(basename "$fuzzer")
             corpus=build/fuzz/corpus/$name
