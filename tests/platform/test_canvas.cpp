@@ -157,11 +157,11 @@ TEST(CanvasBlit, CopiesClipsAndKeys)
         bool transparent;
         std::vector<std::string> rows;  // '#' = red from the source
     } cases[] = {
-        {"plain", {1, 1}, {0, 0, 4, 2}, false, {"......", ".####.", ".##.#.", "......"}},
+        {"plain", {1, 1}, {0, 0, 4, 2}, false, {"......", ".#.##.", ".##.#.", "......"}},
         {"keyed", {1, 1}, {0, 0, 4, 2}, true, {"......", ".#.##.", ".##.#.", "......"}},
         {"negativeDest", {-2, -1}, {0, 0, 4, 2}, false, {".#....", "......", "......", "......"}},
         {"sourceBeyondBitmap", {0, 0}, {2, 0, 10, 10}, false, {"##....", ".#....", "......", "......"}},
-        {"sourceStartsLeftOfBitmap", {0, 0}, {-1, 0, 2, 1}, false, {".##...", "......", "......", "......"}},
+        {"sourceStartsLeftOfBitmap", {0, 0}, {-1, 0, 3, 1}, false, {".#.#..", "......", "......", "......"}},
     };
     for (const Case& k : cases) {
         CMemoryCanvas c(6, 4);
@@ -170,6 +170,8 @@ TEST(CanvasBlit, CopiesClipsAndKeys)
         else
             c.blit(k.dest, src, k.source);
         EXPECT_EQ(rowsOf(c, c.bounds(), Red), k.rows) << k.name;
+        if (std::string(k.name) == "plain" || std::string(k.name) == "keyed")
+            EXPECT_EQ(c.pixel(2, 1), k.transparent ? White : TransparentKey) << k.name;
     }
 }
 
