@@ -68,7 +68,7 @@ bool CHeadlessWindow::paint()
     if (dirty.isEmpty() || !m_handler || m_closed)
         return false;
     if (m_erase)
-        m_canvas.fillRect(dirty, White);
+        m_canvas.fillRect(dirty, RgbWhite);
     m_erase = false;
     m_canvas.setClip(dirty);
     m_handler->onPaint(m_canvas, dirty);
