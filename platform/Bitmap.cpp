@@ -26,7 +26,7 @@ bool sizeAcceptable(std::int64_t w, std::int64_t h)
     return w > 0 && h > 0 && w <= MaxSide && h <= MaxSide && w * h <= MaxPixels;
 }
 
-Colour fromArgb(std::uint32_t argb)
+Rgb fromArgb(std::uint32_t argb)
 {
     if ((argb >> 24) < 128)
         return TransparentKey;
@@ -72,7 +72,7 @@ std::optional<CBitmap> readBmp(const std::uint8_t* d, std::size_t n, std::string
         fail(error, "BMP bit depth " + std::to_string(bits) + " is not supported");
         return std::nullopt;
     }
-    std::vector<Colour> palette;
+    std::vector<Rgb> palette;
     if (bits <= 8) {
         if (colours == 0 || colours > (1u << bits))
             colours = 1u << bits;
@@ -96,7 +96,7 @@ std::optional<CBitmap> readBmp(const std::uint8_t* d, std::size_t n, std::string
         const std::uint8_t* src = d + dataOffset + row * rowBytes;
         const int y = static_cast<int>(topDown ? row : h - 1 - row);
         for (int x = 0; x < w; ++x) {
-            Colour c = Black;
+            Rgb c = RgbBlack;
             switch (bits) {
             case 32: c = rgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]); break;
             case 24: c = rgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
@@ -104,7 +104,7 @@ std::optional<CBitmap> readBmp(const std::uint8_t* d, std::size_t n, std::string
                 const int perByte = 8 / static_cast<int>(bits);
                 const int shift = 8 - static_cast<int>(bits) * (x % perByte + 1);
                 const unsigned index = (src[x / perByte] >> shift) & ((1u << bits) - 1);
-                c = index < palette.size() ? palette[index] : Black;
+                c = index < palette.size() ? palette[index] : RgbBlack;
             }
             }
             out.setPixel(x, y, c);
@@ -144,7 +144,7 @@ std::optional<CBitmap> readPng(const std::uint8_t* d, std::size_t n, std::string
 
 } // namespace
 
-CBitmap::CBitmap(int width, int height, Colour fill)
+CBitmap::CBitmap(int width, int height, Rgb fill)
 {
     if (width <= 0 || height <= 0)
         return;
@@ -153,14 +153,14 @@ CBitmap::CBitmap(int width, int height, Colour fill)
     m_pixels.assign(static_cast<std::size_t>(width) * height, fill | 0xFF000000u);
 }
 
-Colour CBitmap::pixel(int x, int y) const
+Rgb CBitmap::pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return 0;
     return m_pixels[static_cast<std::size_t>(y) * m_width + x];
 }
 
-void CBitmap::setPixel(int x, int y, Colour c)
+void CBitmap::setPixel(int x, int y, Rgb c)
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return;
@@ -206,7 +206,7 @@ bool savePng(ConstPixelView pixels, const std::filesystem::path& file, std::stri
     std::vector<std::uint8_t> rgbBytes;
     rgbBytes.reserve(static_cast<std::size_t>(pixels.width) * pixels.height * 3);
     for (int y = 0; y < pixels.height; ++y) {
-        const Colour* row = pixels.row(y);
+        const Rgb* row = pixels.row(y);
         for (int x = 0; x < pixels.width; ++x) {
             rgbBytes.push_back(static_cast<std::uint8_t>(redOf(row[x])));
             rgbBytes.push_back(static_cast<std::uint8_t>(greenOf(row[x])));

@@ -13,31 +13,31 @@ namespace qm {
 
 // A view of pixels someone else owns: `stride` is in pixels, rows run top-down.
 struct PixelView {
-    Colour* pixels = nullptr;
+    Rgb* pixels = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
 
-    Colour* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
+    Rgb* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
 };
 
 struct ConstPixelView {
-    const Colour* pixels = nullptr;
+    const Rgb* pixels = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
 
     ConstPixelView() = default;
-    ConstPixelView(const Colour* p, int w, int h, int s) : pixels(p), width(w), height(h), stride(s) {}
+    ConstPixelView(const Rgb* p, int w, int h, int s) : pixels(p), width(w), height(h), stride(s) {}
     ConstPixelView(const PixelView& v) : pixels(v.pixels), width(v.width), height(v.height), stride(v.stride) {}
-    const Colour* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
+    const Rgb* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
 };
 
 class CBitmap {
 public:
     CBitmap() = default;
     // A width x height bitmap filled with `fill`; negative sizes give an empty bitmap.
-    CBitmap(int width, int height, Colour fill = White);
+    CBitmap(int width, int height, Rgb fill = RgbWhite);
 
     // Reads a PNG or BMP file (chosen by its content, not its name). Pixels with
     // alpha below 128 become TransparentKey, so alpha artwork blits like keyed
@@ -56,8 +56,8 @@ public:
     bool isNull() const { return m_width == 0 || m_height == 0; }
 
     // Out-of-range reads give 0 (transparent black, which no drawn pixel is).
-    Colour pixel(int x, int y) const;
-    void setPixel(int x, int y, Colour c);
+    Rgb pixel(int x, int y) const;
+    void setPixel(int x, int y, Rgb c);
 
     PixelView view() { return {m_pixels.data(), m_width, m_height, m_width}; }
     ConstPixelView view() const { return {m_pixels.data(), m_width, m_height, m_width}; }
@@ -67,7 +67,7 @@ public:
 private:
     int m_width = 0;
     int m_height = 0;
-    std::vector<Colour> m_pixels;
+    std::vector<Rgb> m_pixels;
 };
 
 // Writes any pixel view as PNG (used for screenshots of canvases).

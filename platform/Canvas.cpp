@@ -7,20 +7,20 @@
 
 namespace qm {
 
-Colour CCanvas::pixel(int x, int y) const
+Rgb CCanvas::pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_target.width || y >= m_target.height)
         return 0;
     return m_target.row(y)[x];
 }
 
-void CCanvas::setPixel(int x, int y, Colour c)
+void CCanvas::setPixel(int x, int y, Rgb c)
 {
     if (clip().contains({x, y}))
         m_target.row(y)[x] = c | 0xFF000000u;
 }
 
-void CCanvas::fillSpan(int y, int x0, int x1, Colour c)
+void CCanvas::fillSpan(int y, int x0, int x1, Rgb c)
 {
     const Rect cl = clip();
     if (y < cl.top || y >= cl.bottom)
@@ -32,7 +32,7 @@ void CCanvas::fillSpan(int y, int x0, int x1, Colour c)
     std::fill(m_target.row(y) + x0, m_target.row(y) + x1, c | 0xFF000000u);
 }
 
-void CCanvas::fillRect(const Rect& r, Colour c)
+void CCanvas::fillRect(const Rect& r, Rgb c)
 {
     const Rect area = r.intersected(clip());
     for (int y = area.top; y < area.bottom; ++y)
@@ -180,16 +180,16 @@ void CCanvas::blit(Point dest, ConstPixelView src, const Rect& source)
     s.left += target.left - d.x;
     s.top += target.top - d.y;
     for (int y = 0; y < target.height(); ++y) {
-        const Colour* from = src.row(s.top + y) + s.left;
-        Colour* to = m_target.row(target.top + y) + target.left;
+        const Rgb* from = src.row(s.top + y) + s.left;
+        Rgb* to = m_target.row(target.top + y) + target.left;
         // memmove: the source may be this canvas itself.
-        std::memmove(to, from, sizeof(Colour) * static_cast<std::size_t>(target.width()));
+        std::memmove(to, from, sizeof(Rgb) * static_cast<std::size_t>(target.width()));
         for (int x = 0; x < target.width(); ++x)
             to[x] |= 0xFF000000u;
     }
 }
 
-void CCanvas::blitTransparent(Point dest, ConstPixelView src, const Rect& source, Colour key)
+void CCanvas::blitTransparent(Point dest, ConstPixelView src, const Rect& source, Rgb key)
 {
     Rect s = source.intersected({0, 0, src.width, src.height});
     Point d{dest.x + (s.left - source.left), dest.y + (s.top - source.top)};
@@ -199,8 +199,8 @@ void CCanvas::blitTransparent(Point dest, ConstPixelView src, const Rect& source
     s.left += target.left - d.x;
     s.top += target.top - d.y;
     for (int y = 0; y < target.height(); ++y) {
-        const Colour* from = src.row(s.top + y) + s.left;
-        Colour* to = m_target.row(target.top + y) + target.left;
+        const Rgb* from = src.row(s.top + y) + s.left;
+        Rgb* to = m_target.row(target.top + y) + target.left;
         for (int x = 0; x < target.width(); ++x)
             if (!sameRgb(from[x], key))
                 to[x] = from[x] | 0xFF000000u;
@@ -212,7 +212,7 @@ CBitmap CCanvas::snapshot() const
     CBitmap out(width(), height());
     PixelView to = out.view();
     for (int y = 0; y < height(); ++y)
-        std::memcpy(to.row(y), m_target.row(y), sizeof(Colour) * static_cast<std::size_t>(width()));
+        std::memcpy(to.row(y), m_target.row(y), sizeof(Rgb) * static_cast<std::size_t>(width()));
     return out;
 }
 
@@ -225,13 +225,13 @@ int utf8Length(std::string_view text)
     return n;
 }
 
-CMemoryCanvas::CMemoryCanvas(int width, int height, Colour fill)
+CMemoryCanvas::CMemoryCanvas(int width, int height, Rgb fill)
     : CCanvas(PixelView{}), m_bitmap(width, height, fill)
 {
     retarget(m_bitmap.view());
 }
 
-void CMemoryCanvas::resize(int width, int height, Colour fill)
+void CMemoryCanvas::resize(int width, int height, Rgb fill)
 {
     m_bitmap = CBitmap(width, height, fill);
     retarget(m_bitmap.view());

@@ -25,16 +25,16 @@
 namespace qm {
 
 struct Pen {
-    Colour colour = Black;
+    Rgb colour = RgbBlack;
     int width = 1;      // pixels; a wide pen stamps a width x width square centred on the path
     bool none = false;  // draws nothing
-    static Pen null() { return {Black, 1, true}; }
+    static Pen null() { return {RgbBlack, 1, true}; }
 };
 
 struct Brush {
-    Colour colour = White;
+    Rgb colour = RgbWhite;
     bool none = false;
-    static Brush null() { return {White, true}; }
+    static Brush null() { return {RgbWhite, true}; }
 };
 
 struct Font {
@@ -64,7 +64,7 @@ public:
     int height() const { return m_target.height; }
     Rect bounds() const { return {0, 0, m_target.width, m_target.height}; }
     // 0 outside the surface.
-    Colour pixel(int x, int y) const;
+    Rgb pixel(int x, int y) const;
     PixelView pixels() { return m_target; }
     ConstPixelView pixels() const { return m_target; }
 
@@ -76,15 +76,15 @@ public:
     const Brush& brush() const { return m_brush; }
     void setFont(const Font& font) { m_font = font; }
     const Font& font() const { return m_font; }
-    void setTextColour(Colour c) { m_textColour = c; }
-    Colour textColour() const { return m_textColour; }
+    void setTextColour(Rgb c) { m_textColour = c; }
+    Rgb textColour() const { return m_textColour; }
     void setClip(const Rect& clip) { m_clip = clip; }
     void resetClip() { m_clip = bounds(); }
     // Always inside the surface.
     Rect clip() const { return m_clip.intersected(bounds()); }
 
-    void setPixel(int x, int y, Colour c);
-    void fillRect(const Rect& r, Colour c);
+    void setPixel(int x, int y, Rgb c);
+    void fillRect(const Rect& r, Rgb c);
     void rectangle(const Rect& r);
     void ellipse(const Rect& r);
     void polygon(std::span<const Point> points);
@@ -94,9 +94,9 @@ public:
     // corner at `dest`. The transparent copy leaves the destination alone
     // where the source pixel has the key colour.
     void blit(Point dest, ConstPixelView src, const Rect& source);
-    void blitTransparent(Point dest, ConstPixelView src, const Rect& source, Colour key = TransparentKey);
+    void blitTransparent(Point dest, ConstPixelView src, const Rect& source, Rgb key = TransparentKey);
     void blit(Point dest, const CBitmap& src, const Rect& source) { blit(dest, src.view(), source); }
-    void blitTransparent(Point dest, const CBitmap& src, const Rect& source, Colour key = TransparentKey)
+    void blitTransparent(Point dest, const CBitmap& src, const Rect& source, Rgb key = TransparentKey)
     {
         blitTransparent(dest, src.view(), source, key);
     }
@@ -121,7 +121,7 @@ protected:
     }
 
 private:
-    void fillSpan(int y, int x0, int x1, Colour c);  // pixels x0 <= x < x1 of row y, clipped
+    void fillSpan(int y, int x0, int x1, Rgb c);  // pixels x0 <= x < x1 of row y, clipped
     void stamp(int x, int y);                        // one pen footprint
 
     PixelView m_target;
@@ -129,7 +129,7 @@ private:
     Pen m_pen;
     Brush m_brush;
     Font m_font;
-    Colour m_textColour = Black;
+    Rgb m_textColour = RgbBlack;
 };
 
 // The headless canvas: pixels in memory. Text is not rasterised (no font is
@@ -142,11 +142,11 @@ public:
         Rect box;
         std::string text;
         int align = 0;
-        Colour colour = Black;
+        Rgb colour = RgbBlack;
         Font font;
     };
 
-    CMemoryCanvas(int width, int height, Colour fill = White);
+    CMemoryCanvas(int width, int height, Rgb fill = RgbWhite);
 
     void drawText(const Rect& box, std::string_view text, int align = AlignLeft | AlignTop) override;
     Size textSize(std::string_view text) override;
@@ -154,7 +154,7 @@ public:
     const std::vector<TextRun>& textRuns() const { return m_runs; }
     void clearTextRuns() { m_runs.clear(); }
     // Resizes the surface (contents are lost, refilled with `fill`).
-    void resize(int width, int height, Colour fill = White);
+    void resize(int width, int height, Rgb fill = RgbWhite);
     const CBitmap& bitmap() const { return m_bitmap; }
 
 private:

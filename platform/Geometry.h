@@ -8,23 +8,23 @@ namespace qm {
 
 // A colour as 0xAARRGGBB. Every surface stores opaque pixels (alpha 0xFF), so a
 // pixel read back compares equal to the rgb() it was drawn with.
-using Colour = std::uint32_t;
+using Rgb = std::uint32_t;
 
-constexpr Colour rgb(int r, int g, int b)
+constexpr Rgb rgb(int r, int g, int b)
 {
     return 0xFF000000u | (static_cast<std::uint32_t>(r & 0xFF) << 16)
          | (static_cast<std::uint32_t>(g & 0xFF) << 8) | static_cast<std::uint32_t>(b & 0xFF);
 }
-constexpr int redOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
-constexpr int greenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr bool sameRgb(Colour a, Colour b) { return ((a ^ b) & 0x00FFFFFFu) == 0; }
+constexpr int redOf(Rgb c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int greenOf(Rgb c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int blueOf(Rgb c) { return static_cast<int>(c & 0xFF); }
+constexpr bool sameRgb(Rgb a, Rgb b) { return ((a ^ b) & 0x00FFFFFFu) == 0; }
 
 // The transparent colour of piece and coordinate bitmaps.
-constexpr Colour TransparentKey = rgb(192, 192, 192);
+constexpr Rgb TransparentKey = rgb(192, 192, 192);
 
-constexpr Colour Black = rgb(0, 0, 0);
-constexpr Colour White = rgb(255, 255, 255);
+constexpr Rgb RgbBlack = rgb(0, 0, 0);
+constexpr Rgb RgbWhite = rgb(255, 255, 255);
 
 struct Point {
     int x = 0;

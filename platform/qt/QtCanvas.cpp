@@ -11,11 +11,11 @@ PixelView viewOf(QImage& image)
 {
     // Format_RGB32 stores each pixel as a 32-bit 0xffRRGGBB word: the
     // canvas's own pixel layout.
-    return {reinterpret_cast<Colour*>(image.bits()), image.width(), image.height(),
+    return {reinterpret_cast<Rgb*>(image.bits()), image.width(), image.height(),
             static_cast<int>(image.bytesPerLine() / 4)};
 }
 
-QImage makeImage(int width, int height, Colour fill)
+QImage makeImage(int width, int height, Rgb fill)
 {
     QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
     image.fill(QColor::fromRgb(redOf(fill), greenOf(fill), blueOf(fill)));
@@ -34,13 +34,13 @@ QFont qfontOf(const Font& f)
 
 } // namespace
 
-CQtCanvas::CQtCanvas(int width, int height, Colour fill)
+CQtCanvas::CQtCanvas(int width, int height, Rgb fill)
     : CCanvas(PixelView{}), m_image(makeImage(width, height, fill))
 {
     retarget(viewOf(m_image));
 }
 
-void CQtCanvas::resize(int width, int height, Colour fill)
+void CQtCanvas::resize(int width, int height, Rgb fill)
 {
     m_image = makeImage(width, height, fill);
     retarget(viewOf(m_image));

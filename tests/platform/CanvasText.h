@@ -9,7 +9,7 @@
 
 namespace qm::test {
 
-inline std::vector<std::string> rowsOf(const CCanvas& c, const Rect& r, Colour ink)
+inline std::vector<std::string> rowsOf(const CCanvas& c, const Rect& r, Rgb ink)
 {
     std::vector<std::string> rows;
     for (int y = r.top; y < r.bottom; ++y) {

@@ -24,7 +24,7 @@ void put32(std::vector<std::uint8_t>& b, std::uint32_t v)
 // A BMP file with a 40-byte header; rows are given top-down as palette
 // indices (bits <= 8) or as colours (24 bits), and written in the file's order.
 std::vector<std::uint8_t> makeBmp(int bits, const std::vector<std::vector<std::uint32_t>>& rows,
-                                  bool topDown, const std::vector<Colour>& palette = {})
+                                  bool topDown, const std::vector<Rgb>& palette = {})
 {
     const int w = static_cast<int>(rows[0].size()), h = static_cast<int>(rows.size());
     const int rowBytes = ((w * bits + 31) / 32) * 4;
@@ -44,7 +44,7 @@ std::vector<std::uint8_t> makeBmp(int bits, const std::vector<std::vector<std::u
     put32(b, 2835);
     put32(b, static_cast<std::uint32_t>(palette.size()));
     put32(b, 0);
-    for (Colour c : palette) {
+    for (Rgb c : palette) {
         b.push_back(static_cast<std::uint8_t>(blueOf(c)));
         b.push_back(static_cast<std::uint8_t>(greenOf(c)));
         b.push_back(static_cast<std::uint8_t>(redOf(c)));
@@ -68,7 +68,7 @@ std::vector<std::uint8_t> makeBmp(int bits, const std::vector<std::vector<std::u
     return b;
 }
 
-constexpr Colour A = rgb(10, 20, 30), B = rgb(200, 100, 50), C = rgb(192, 192, 192);
+constexpr Rgb A = rgb(10, 20, 30), B = rgb(200, 100, 50), C = rgb(192, 192, 192);
 
 TEST(BitmapBmp, ReadsEveryDepthAndOrientation)
 {

@@ -10,13 +10,13 @@ using qm::test::rowsOf;
 
 namespace {
 
-constexpr Colour Red = rgb(255, 0, 0);
-constexpr Colour Yellow = rgb(250, 250, 80);
+constexpr Rgb Red = rgb(255, 0, 0);
+constexpr Rgb Yellow = rgb(250, 250, 80);
 
 struct ShapeCase {
     const char* name;
     std::function<void(CCanvas&)> draw;
-    Colour ink;
+    Rgb ink;
     std::vector<std::string> rows;  // the 8 x 8 top-left corner after drawing
 };
 
@@ -63,7 +63,7 @@ const ShapeCase shapeCases[] = {
          c.setPen(Pen::null());
          c.line({0, 0}, {7, 7});
      },
-     Black, {"........", "........", "........", "........", "........", "........", "........", "........"}},
+     RgbBlack, {"........", "........", "........", "........", "........", "........", "........", "........"}},
     {"RectangleOutlineInside",
      [](CCanvas& c) {
          c.setPen({Red, 1});
@@ -136,11 +136,11 @@ TEST(CanvasEllipse, IsSymmetricInOddAndEvenBoxes)
         c.ellipse(box);
         for (int y = 0; y < box.bottom; ++y)
             for (int x = 0; x < box.right; ++x) {
-                const Colour p = c.pixel(x, y);
+                const Rgb p = c.pixel(x, y);
                 EXPECT_EQ(p, c.pixel(box.right - 1 - x, y)) << x << "," << y;
                 EXPECT_EQ(p, c.pixel(x, box.bottom - 1 - y)) << x << "," << y;
             }
-        EXPECT_EQ(c.pixel(box.right, 0), White);
+        EXPECT_EQ(c.pixel(box.right, 0), RgbWhite);
     }
 }
 
@@ -171,7 +171,7 @@ TEST(CanvasBlit, CopiesClipsAndKeys)
             c.blit(k.dest, src, k.source);
         EXPECT_EQ(rowsOf(c, c.bounds(), Red), k.rows) << k.name;
         if (std::string(k.name) == "plain" || std::string(k.name) == "keyed")
-            EXPECT_EQ(c.pixel(2, 1), k.transparent ? White : TransparentKey) << k.name;
+            EXPECT_EQ(c.pixel(2, 1), k.transparent ? RgbWhite : TransparentKey) << k.name;
     }
 }
 

@@ -31,7 +31,7 @@ void drawScene(CCanvas& c)
     c.ellipse({3, 3, 17, 13});
     const Point arrow[] = {{20, 2}, {38, 10}, {25, 12}, {30, 28}, {22, 14}};
     c.polygon(arrow);
-    c.setPen({Black, 1});
+    c.setPen({RgbBlack, 1});
     c.rectangle({1, 15, 19, 29});
     CBitmap sprite(6, 6, TransparentKey);
     sprite.setPixel(2, 2, rgb(1, 2, 3));
@@ -55,16 +55,16 @@ TEST(QtCanvas, TextStaysInsideItsBoxWithoutMixedColours)
     app();
     CQtCanvas c(120, 40);
     c.setFont({14, true});
-    c.setTextColour(Black);
+    c.setTextColour(RgbBlack);
     const Rect box{10, 10, 60, 26};
     c.drawText(box, "Hashsize 1024 KB", AlignLeft | AlignVCenter);
     int ink = 0;
     for (int y = 0; y < c.height(); ++y)
         for (int x = 0; x < c.width(); ++x) {
-            const Colour p = c.pixel(x, y);
+            const Rgb p = c.pixel(x, y);
             // No antialiasing: only the text colour and the background appear.
-            ASSERT_TRUE(sameRgb(p, Black) || sameRgb(p, White)) << x << "," << y;
-            if (sameRgb(p, Black)) {
+            ASSERT_TRUE(sameRgb(p, RgbBlack) || sameRgb(p, RgbWhite)) << x << "," << y;
+            if (sameRgb(p, RgbBlack)) {
                 ++ink;
                 EXPECT_TRUE(box.contains({x, y})) << x << "," << y;
             }
