@@ -42,6 +42,17 @@ TEST(QuillBoard, PerftSuite)
             continue;
         Board b;
         ASSERT_TRUE(b.setFromFen(line.substr(0, semi))) << line;
+        // The quick check of hash-table moves agrees with the generator:
+        // every generated move passes, no move of the other side does.
+        MoveList own, other;
+        b.generate(own, false);
+        Board passed = b;
+        passed.makeNull();
+        passed.generate(other, false);
+        for (int i = 0; i < own.count; ++i)
+            EXPECT_TRUE(b.isPseudoLegal(own.moves[i])) << Board::moveText(own.moves[i]);
+        for (int i = 0; i < other.count; ++i)
+            EXPECT_FALSE(b.isPseudoLegal(other.moves[i])) << Board::moveText(other.moves[i]);
         std::istringstream rest(line.substr(semi));
         std::string tag;
         std::uint64_t expected;
