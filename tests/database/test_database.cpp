@@ -141,8 +141,9 @@ TEST_F(Database, IndexRangesTileTheFile)
     for (const auto& e : db.entries()) {
         EXPECT_EQ(e.start, expectedStart);
         EXPECT_EQ(e.number, std::int32_t(&e - db.entries().data()));
-        if (e.number > 0)
+        if (e.number > 0) {
             EXPECT_EQ(text[e.start], '[');
+        }
         expectedStart = std::uint32_t(e.end);
     }
     EXPECT_EQ(db.entries().back().end, std::int32_t(text.size()));
@@ -475,8 +476,9 @@ TEST_F(Database, FileThatVanishesOrChangesFailsTheNextOperation)
         EXPECT_FALSE(db.deleteGame(1));
         EXPECT_EQ(error(db), "0 ");
         EXPECT_EQ(fs::exists(file), present);
-        if (present)
+        if (present) {
             EXPECT_EQ(readBytes(file), before);
+        }
         EXPECT_FALSE(fs::exists(file + ".tmp"));
         EXPECT_FALSE(fs::exists(file + ".bak"));
         fs::remove(file + ".other");
