@@ -2,6 +2,7 @@
 #include "database/BrowsingState.h"
 #include "game/Game.h"
 #include "game/PgnReader.h"
+#include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,6 @@ class Browsing : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "qm-browse-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         const char* results[] = {"1-0", "1/2-1/2", "0-1", "1/2-1/2", "*"};
         std::ofstream out(dir / "games.pgn", std::ios::binary);
         for (int i = 0; i < 5; ++i)
@@ -29,11 +27,10 @@ protected:
         out.close();
         ASSERT_TRUE(db.open((dir / "games.pgn").string()));
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     CRegistrySettings settings() { return CRegistrySettings(dir / "config", CRegistrySettings::SettingsKey); }
 
-    fs::path dir;
+    test::CTempDir temp{"qm-browse"};
+    const fs::path dir = temp.path();
     CPgnReader reader;
     CDatabase db{reader};
 };

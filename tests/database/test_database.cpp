@@ -2,6 +2,7 @@
 
 #include "game/Game.h"
 #include "game/PgnReader.h"
+#include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -78,15 +79,6 @@ std::vector<std::string> playerNames(int games)
 
 class Database : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "qm-db-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        file = (dir / "games.pgn").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string error(CDatabase& db)
     {
         std::int32_t code = 0;
@@ -95,8 +87,9 @@ protected:
         return std::to_string(code) + " " + text;
     }
 
-    fs::path dir;
-    std::string file;
+    test::CTempDir temp{"qm-db"};
+    const fs::path dir = temp.path();
+    const std::string file = (dir / "games.pgn").string();
     CPgnReader reader;
 };
 

@@ -1,6 +1,7 @@
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/ListLayout.h"
 #include "app/settings/RegistrySettings.h"
+#include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,6 @@ namespace {
 // A fresh folder per test, removed afterwards.
 class SettingsStore : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "qm-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     CRegistrySettings store() { return CRegistrySettings(root, CRegistrySettings::SettingsKey); }
     void writeFile(const std::string& text)
     {
@@ -42,7 +35,8 @@ protected:
         return ss.str();
     }
 
-    fs::path root;
+    test::CTempDir temp{"qm-settings"};
+    const fs::path root = temp.path();
 };
 
 } // namespace

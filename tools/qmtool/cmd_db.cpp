@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,10 +56,18 @@ std::unique_ptr<CGame> readGameFile(const std::string& name, std::string& proble
     return game;
 }
 
-// Opens the database or explains why not.
-bool openDatabase(CDatabase& db, const std::string& name)
+// Opens the database, checks that it has game n (0-based; text is the
+// number as given) and runs action on it; the exit status.
+int withGame(const std::string& file, const std::string& text, std::int64_t n,
+             const std::function<int(CDatabase&)>& action)
 {
-    return db.open(name);
+    CPgnReader reader;
+    CDatabase db(reader);
+    if (!db.open(file))
+        return failure(db);
+    if (std::uint64_t(n) >= db.entries().size())
+        return failure("no game " + text + " in " + file + " (games " + std::to_string(db.entries().size()) + ")");
+    return action(db);
 }
 
 const char* const ListUsage =
@@ -114,7 +123,7 @@ int runList(const Args& args)
     }
     CPgnReader reader;
     CDatabase db(reader);
-    if (!openDatabase(db, args[0]))
+    if (!db.open(args[0]))
         return failure(db);
     std::vector<qm::CDatabaseEntry> matched;
     db.filter(criteria, matched);
@@ -155,7 +164,7 @@ void registerCommands_db(Registry& r)
             return usageError("db index FILE", "expected one database file");
         CPgnReader reader;
         CDatabase db(reader);
-        if (!openDatabase(db, args[0]))
+        if (!db.open(args[0]))
             return failure(db);
         std::printf("games %zu\n", db.entries().size());
         return 0;
@@ -167,20 +176,15 @@ void registerCommands_db(Registry& r)
         std::int64_t n = 0;
         if (args.size() != 2 || !gameNumber(args[1], n))
             return usageError("db get FILE N", "expected a database file and a game number from 1");
-        CPgnReader reader;
-        CDatabase db(reader);
-        if (!openDatabase(db, args[0]))
-            return failure(db);
-        if (std::uint64_t(n) >= db.entries().size())
-            return failure("no game " + args[1] + " in " + args[0] + " (games " + std::to_string(db.entries().size())
-                           + ")");
-        auto game = db.game(n);
-        if (!game)
-            return failure(db);
-        game->setOutputOptions(qm::DatabaseOutputOptions);
-        std::string text = game->toText();
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return 0;
+        return withGame(args[0], args[1], n, [n](CDatabase& db) {
+            auto game = db.game(n);
+            if (!game)
+                return failure(db);
+            game->setOutputOptions(qm::DatabaseOutputOptions);
+            std::string text = game->toText();
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            return 0;
+        });
     });
 
     r.add({"db", "append"}, "FILE GAMEFILE", [](const Args& args) {
@@ -203,26 +207,15 @@ void registerCommands_db(Registry& r)
         auto game = readGameFile(args[2], problem);
         if (!game)
             return failure(problem);
-        CPgnReader reader;
-        CDatabase db(reader);
-        if (!openDatabase(db, args[0]))
-            return failure(db);
-        if (std::uint64_t(n) >= db.entries().size())
-            return failure("no game " + args[1] + " in " + args[0]);
-        return db.replaceGame(n, *game) ? 0 : failure(db);
+        return withGame(args[0], args[1], n,
+                        [&](CDatabase& db) { return db.replaceGame(n, *game) ? 0 : failure(db); });
     });
 
     r.add({"db", "delete"}, "FILE N", [](const Args& args) {
         std::int64_t n = 0;
         if (args.size() != 2 || !gameNumber(args[1], n))
             return usageError("db delete FILE N", "expected a database file and a game number from 1");
-        CPgnReader reader;
-        CDatabase db(reader);
-        if (!openDatabase(db, args[0]))
-            return failure(db);
-        if (std::uint64_t(n) >= db.entries().size())
-            return failure("no game " + args[1] + " in " + args[0]);
-        return db.deleteGame(n) ? 0 : failure(db);
+        return withGame(args[0], args[1], n, [n](CDatabase& db) { return db.deleteGame(n) ? 0 : failure(db); });
     });
 }
 
