@@ -62,7 +62,7 @@ TEST(BoardPainting, TextureHalvesAndTransparentPieces)
                 ASSERT_EQ(f.pixel(b3.left + x, b3.top + y), texture.pixel(x, y));
             }
         // The white king on e1 (cell 5): its key pixels show the texture
-        // (e1 is light), the others the strip, from the row's piece offset.
+        // (e1 is dark), the others the strip, from the row's piece offset.
         const Rect e1 = f.view.squareRect(sq("e1"));
         int keyed = 0, drawn = 0;
         for (int y = 0; y < e1.height(); ++y)
@@ -70,7 +70,7 @@ TEST(BoardPainting, TextureHalvesAndTransparentPieces)
                 const Rgb source = strip.pixel(5 * 24 + x, y + offset);
                 const bool transparent = sameRgb(source, TransparentKey);
                 (transparent ? keyed : drawn)++;
-                ASSERT_EQ(f.pixel(e1.left + x, e1.top + y), transparent ? texture.pixel(x, y) : source);
+                ASSERT_EQ(f.pixel(e1.left + x, e1.top + y), transparent ? texture.pixel(60 + x, y) : source);
             }
         EXPECT_GT(keyed, 50);
         EXPECT_GT(drawn, 50);
@@ -146,7 +146,8 @@ TEST(BoardPainting, ArrowPolygonGeometry)
     EXPECT_EQ(p[3], (Point{100, 122}));
     EXPECT_NEAR(std::abs(p[0].x - p[6].x), 4, 1);
     EXPECT_EQ(p[0].y, 170);
-    EXPECT_GT(p[7].y, 170);   // the notch lies behind the from centre
+    EXPECT_LT(p[7].y, 170);   // the tail's notch points into the shaft
+    EXPECT_GT(p[7].y, p[1].y);
     // A knight move points diagonally: its barbs are offset in both axes.
     const auto k = arrowPolygon({112, 260}, {136, 212}, 24);
     EXPECT_EQ(k[3], (Point{136, 212}));
