@@ -475,6 +475,12 @@ struct CPgnReader::Impl {
             value = tok->value;
             consume(TokRightBracket);
         } else if (tok->kind != TokRightBracket) {
+            if (tok->raw.find_first_of("\r\n") != std::string::npos) {
+                // The tag's line ended without ']' or value: the token
+                // belongs to what follows.
+                game->setTag(name, "");
+                return true;
+            }
             // An unquoted value: the token's raw text and the rest up to ']'
             // (or the line's end).
             value = tok->raw;
@@ -755,6 +761,10 @@ struct CPgnReader::Impl {
         if (fen.empty()) {
             position.setStartPosition();
         } else {
+            // setFromFen keeps some fields of the position before it on odd
+            // text; start from a fixed one so that a game reads the same in
+            // any reader.
+            position.setStartPosition();
             position.setFromFen(fen);
             valid = position.isValidSetup();
         }
@@ -839,6 +849,7 @@ bool CPgnReader::scanGame(std::istream& stream, std::int64_t startOffset, std::i
     r.tagSection();
     const std::string& fen = r.game->getTag("FEN");
     if (!fen.empty()) {
+        r.position.setStartPosition();
         r.position.setFromFen(fen);
         r.game->root()->ply = rootPly(r.position.moveNumber, r.position.sideToMove);
     }

@@ -30,6 +30,8 @@ TEST(PgnReader, TagValues)
         {"\xef\xbb\xbf[Event \"BOM\"]\n*", "Event", "BOM"},
         {std::string("[Event \"nul\"]\n\0\0*", 17), "Event", "nul"},
         {"[MyTag \"x\"]\n*", "MyTag", "x"},
+        {"[Annotator\n1. e4 *", "Annotator", ""},
+        {"[Annotator\n[Site \"s\"]\n1. e4 *", "Site", "s"},
     };
     for (const Case& c : cases) {
         ReadResult r = readText(c.text);
