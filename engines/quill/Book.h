@@ -1,0 +1,31 @@
+#pragma once
+// QuillEngine's own opening book: a Polyglot ".bin" book read from the
+// file on every lookup (binary search over its sorted 16-byte entries).
+
+#include "engines/quill/Board.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quill {
+
+// The Polyglot hash of a position.
+std::uint64_t polyglotKey(const Board& board);
+
+struct BookCandidate {
+    Move move;
+    int weight;
+};
+
+// Every legal move the Polyglot book at path holds for the position, in
+// file order; empty when the file cannot be read.
+std::vector<BookCandidate> polyglotMoves(const std::string& path, const Board& board);
+
+// Picks a move by book mode: 0 none, 1 the highest weight (the first of
+// equals), 2 a random one among the good ones (weight at least a quarter
+// of the best, chosen in proportion to weight), 3 any at random.
+Move chooseBookCandidate(const std::vector<BookCandidate>& candidates, int mode, std::mt19937& random);
+
+} // namespace quill
