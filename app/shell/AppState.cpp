@@ -1,6 +1,7 @@
 #include "app/shell/AppState.h"
 
 #include "app/shell/ScreenLayouts.h"
+#include "board/BoardLayout.h"
 
 namespace qm {
 
@@ -11,7 +12,7 @@ CAppState::CAppState(std::unique_ptr<CSettings> settings, Size screenSize)
     editPosition.setStartPosition();
     loadSettings(*m_settings, general);
     loadLevelSettings(*m_settings, level);
-    layoutIndex = selectLayoutIndex(layoutKeys(), general.boardSize, 0, screen);
+    layoutIndex = selectLayoutIndex(general.boardSize, 0, screen.width, screen.height);
     engineName = general.engineName;
     hashSizeAskedKb = general.hashTableSize;
 }

@@ -31,6 +31,7 @@ public:
     void writeSettings();
     // For a run that must leave the stored settings alone.
     void setWriteSettingsAtExit(bool write) { m_writeAtExit = write; }
+    bool writesSettingsAtExit() const { return m_writeAtExit; }
 
     // The position of the node shown, and the position editor's and DGT
     // board's working copy.

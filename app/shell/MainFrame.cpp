@@ -3,6 +3,7 @@
 #include "app/shell/Commands.h"
 #include "app/shell/FileTypes.h"
 #include "app/shell/ScreenLayouts.h"
+#include "board/BoardLayout.h"
 #include "app/shell/ShellTables.h"
 #include "app/settings/GeneralSettings.h"
 
@@ -125,9 +126,8 @@ void CMainFrame::updateToggleButton()
 {
     if (!m_window)
         return;
-    const auto rows = layoutKeys();
-    const bool pressed = m_app.layoutIndex >= 0 && m_app.layoutIndex < static_cast<int>(rows.size()) &&
-                         rows[static_cast<std::size_t>(m_app.layoutIndex)].togglePressed == 1;
+    const bool pressed = m_app.layoutIndex >= 0 && m_app.layoutIndex < LayoutCount &&
+                         LayoutTable[static_cast<std::size_t>(m_app.layoutIndex)].togglePressed == 1;
     m_window->setButtonState(cmd::ToggleLayout, {pressed, true});
 }
 
@@ -168,7 +168,7 @@ void CMainFrame::onSize(Size)
     if (!m_window)
         return;
     m_app.screen = m_window->screenSize();
-    m_app.layoutIndex = selectLayoutIndex(layoutKeys(), m_app.layoutIndex, 0, m_app.screen);
+    m_app.layoutIndex = selectLayoutIndex(m_app.layoutIndex, 0, m_app.screen.width, m_app.screen.height);
     m_hooks.createToolbarButtons();
     updateToggleButton();
     m_window->invalidateAll(true);
@@ -300,6 +300,23 @@ void CMainFrame::exitProgram()
     m_window->close();
 }
 
+void CMainFrame::closeWithoutSaving()
+{
+    if (m_exiting || !m_window)
+        return;
+    m_exiting = true;
+    m_app.setWriteSettingsAtExit(false);
+    m_app.mayPlayResult = false;
+    m_hooks.stopSearch();
+    m_hooks.tellEngineThreadToEnd();
+    if (m_engineRunning) {
+        m_hooks.waitForEngineThread();
+        m_engineRunning = false;
+    }
+    m_hooks.closeDgt();
+    m_window->close();
+}
+
 void CMainFrame::shutdown()
 {
     m_hooks.deleteDatabases();
@@ -308,7 +325,8 @@ void CMainFrame::shutdown()
         m_window->killTimer(timer::KeepAlive);
         m_window->killTimer(timer::Dgt);
     }
-    saveLevelSettings(m_app.settings(), m_app.level);
+    if (m_app.writesSettingsAtExit())
+        saveLevelSettings(m_app.settings(), m_app.level);
 }
 
 } // namespace qm

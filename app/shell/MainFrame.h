@@ -124,6 +124,9 @@ public:
 
     // The commands built here.
     void exitProgram();
+    // Closes the window at once, without the closing animation, the autosave
+    // or the settings (a run that only looked, such as a screenshot).
+    void closeWithoutSaving();
     void showAbout();
     void showHelp();
 

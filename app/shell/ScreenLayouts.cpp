@@ -1,36 +1,9 @@
 #include "app/shell/ScreenLayouts.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 
 namespace qm {
-
-std::span<const LayoutKey> layoutKeys()
-{
-    static constexpr std::array<LayoutKey, LayoutCount> rows = {{
-        {{240, 320}, 0, 0}, {{240, 320}, 0, 1}, {{240, 320}, 1, 1}, {{320, 240}, 0, 0},
-        {{320, 240}, 1, 0}, {{240, 240}, 0, 0}, {{240, 240}, 1, 0}, {{480, 640}, 0, 0},
-        {{480, 640}, 0, 1}, {{480, 640}, 1, 1}, {{640, 480}, 0, 0}, {{640, 480}, 1, 0},
-        {{480, 480}, 0, 0}, {{480, 480}, 1, 0},
-    }};
-    return rows;
-}
-
-int selectLayoutIndex(std::span<const LayoutKey> rows, int start, int mode, Size screen)
-{
-    const int n = static_cast<int>(rows.size());
-    if (n == 0)
-        return start;
-    if (start < 0 || start >= n)
-        start = 0;
-    for (int i = 0; i < n; ++i) {
-        const int row = (start + i) % n;
-        if (rows[row].screen == screen && rows[row].mode == mode)
-            return row;
-    }
-    return start;
-}
 
 const std::vector<Size>& supportedScreens()
 {

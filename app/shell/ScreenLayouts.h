@@ -1,31 +1,13 @@
 #pragma once
-// The screens the program draws and the choice of layout row for a screen.
+// The screens the program draws, and how one is chosen for a desktop.
 
 #include "platform/Geometry.h"
 
 #include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
 namespace qm {
-
-// The part of a layout row that selection reads: the screen it is for, its
-// mode (0 playing, 1 position editor) and its "Toggle layout" state.
-struct LayoutKey {
-    Size screen;
-    int mode = 0;
-    int togglePressed = 0;
-};
-
-inline constexpr int LayoutCount = 14;
-// Rows 0..13 of the layout table.
-std::span<const LayoutKey> layoutKeys();
-
-// The first row from `start` upwards (wrapping from the last row to 0) whose
-// screen and mode match; `start` itself when no row matches. A start outside
-// the table counts as 0.
-int selectLayoutIndex(std::span<const LayoutKey> rows, int start, int mode, Size screen);
 
 // The six supported screens, portrait ones first from the largest.
 const std::vector<Size>& supportedScreens();

@@ -242,8 +242,7 @@ int main(int argc, char** argv)
             std::cerr << "quillmarsh: cannot write " << line.screenshotFile << "\n";
             status = 2;
         }
-        app.setWriteSettingsAtExit(false);
-        frame.exitProgram();
+        frame.closeWithoutSaving();
     } else if (!script.empty() || !line.scriptFile.empty()) {
         CQtScriptTarget target(frame, *window, *dialogs, closed);
         QTimer::singleShot(0, &qapp, [&] {

@@ -162,6 +162,7 @@ CQtMainWindow::CQtMainWindow(Size screen, int scale, int menuBarHeight, const st
     QPalette barPal = m_barWidget->palette();
     barPal.setColor(QPalette::Window, QColor(214, 214, 214));
     m_barWidget->setPalette(barPal);
+    m_barWidget->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
     auto* row = new QHBoxLayout(m_barWidget);
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(0);
