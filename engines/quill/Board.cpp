@@ -433,12 +433,29 @@ bool Board::isPseudoLegal(Move m) const
 {
     if (m == NoMove)
         return false;
-    MoveList list;
-    generate(list, false);
-    for (int i = 0; i < list.count; ++i)
-        if (list.moves[i] == m)
-            return true;
-    return false;
+    const int from = moveFrom(m), to = moveTo(m), kind = moveKind(m);
+    const int piece = mailbox[from];
+    if (piece == NoPiece || colourOfPiece(piece) != side || (byColour[side] & bit(to)))
+        return false;
+    const int type = typeOfPiece(piece);
+    if (kind != Normal || type == Pawn) {
+        // Rare kinds and pawns: compare with the generated list.
+        MoveList list;
+        generate(list, false);
+        for (int i = 0; i < list.count; ++i)
+            if (list.moves[i] == m)
+                return true;
+        return false;
+    }
+    if (((m >> 12) & 3) != 0)
+        return false; // a promotion field on an ordinary move
+    switch (type) {
+    case Knight: return (KnightAttacks[from] & bit(to)) != 0;
+    case Bishop: return (bishopAttacks(from, occupied) & bit(to)) != 0;
+    case Rook: return (rookAttacks(from, occupied) & bit(to)) != 0;
+    case Queen: return (queenAttacks(from, occupied) & bit(to)) != 0;
+    default: return (KingAttacks[from] & bit(to)) != 0;
+    }
 }
 
 bool Board::seeAtLeast(Move m, int threshold) const

@@ -1,6 +1,5 @@
 #pragma once
-// QuillEngine's own opening book: a Polyglot ".bin" book read from the
-// file on every lookup (binary search over its sorted 16-byte entries).
+// QuillEngine's own opening book: a Polyglot ".bin" book.
 
 #include "engines/quill/Board.h"
 
@@ -10,9 +9,6 @@
 #include <vector>
 
 namespace quill {
-
-// The Polyglot hash of a position.
-std::uint64_t polyglotKey(const Board& board);
 
 struct BookCandidate {
     Move move;

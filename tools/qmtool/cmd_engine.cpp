@@ -64,6 +64,96 @@ int engineList(const Args& args)
     return 0;
 }
 
+const char* const AddUciUsage = "engine add-uci NAME [--option NAME=VALUE]... COMMAND...";
+
+// Writes a file through a temporary beside it, so a failure leaves no half file.
+bool writeFileAtomically(const std::filesystem::path& path, const std::string& content, bool copyFrom,
+                         const std::filesystem::path& source)
+{
+    std::filesystem::path tmp = path;
+    tmp += ".tmp";
+    std::error_code ec;
+    if (copyFrom) {
+        std::filesystem::copy_file(source, tmp, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec)
+            return false;
+    } else {
+        std::FILE* f = std::fopen(tmp.c_str(), "wb");
+        if (!f)
+            return false;
+        bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+        ok = std::fclose(f) == 0 && ok;
+        if (!ok) {
+            std::filesystem::remove(tmp, ec);
+            return false;
+        }
+    }
+    std::filesystem::rename(tmp, path, ec);
+    if (ec)
+        std::filesystem::remove(tmp, ec);
+    return !ec;
+}
+
+int engineAddUci(const Args& args)
+{
+    if (args.empty())
+        return usageError(AddUciUsage, "NAME is missing");
+    const std::string& name = args[0];
+    if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos)
+        return usageError(AddUciUsage, "NAME must be a plain file name");
+    std::string setup;
+    std::size_t i = 1;
+    for (; i < args.size() && args[i] == "--option"; i += 2) {
+        if (i + 1 >= args.size() || args[i + 1].find('=') == std::string::npos || args[i + 1][0] == '=')
+            return usageError(AddUciUsage, "--option needs NAME=VALUE");
+        const std::string& o = args[i + 1];
+        setup += "setoption name " + o.substr(0, o.find('=')) + " value " + o.substr(o.find('=') + 1) + "\n";
+    }
+    if (i >= args.size())
+        return usageError(AddUciUsage, "COMMAND is missing");
+    std::string command;
+    for (; i < args.size(); ++i) {
+        std::string word;
+        for (char c : args[i]) {
+            if (c == '"' || c == '\\' || c == ' ' || c == '\t')
+                word += '\\';
+            if (c == '\n' || c == '\r')
+                return usageError(AddUciUsage, "COMMAND must not hold line breaks");
+            word += c;
+        }
+        command += (command.empty() ? "" : " ") + word;
+    }
+
+    const std::filesystem::path folder = programFolder();
+    const std::filesystem::path library = folder / (name + ".qme");
+    const std::filesystem::path config = folder / (name + ".uci");
+    const std::filesystem::path bridge = folder / "uci" / "UciBridge.qme";
+    std::error_code ec;
+    if (!std::filesystem::exists(bridge, ec)) {
+        std::fprintf(stderr, "qmtool: the UCI bridge %s is missing\n", bridge.c_str());
+        return 1;
+    }
+    // Only a bridge made here may be replaced; any other engine stays.
+    if (std::filesystem::exists(library, ec) && !std::filesystem::exists(config, ec)) {
+        std::fprintf(stderr, "qmtool: %s exists and is not a UCI bridge; choose another NAME\n", library.c_str());
+        return 1;
+    }
+    if (!writeFileAtomically(config, command + "\n" + setup, false, {}) ||
+        !writeFileAtomically(library, "", true, bridge)) {
+        std::fprintf(stderr, "qmtool: cannot write %s\n", library.c_str());
+        return 1;
+    }
+    qm::CSystemLoader loader;
+    std::unique_ptr<qm::CEnginePlugin> plugin;
+    qm::LoadFailure failure;
+    if (qm::loadEnginePlugin(loader, library.string(), plugin, failure) != qm::LoadResult::Loaded) {
+        std::fprintf(stderr, "qmtool: %s does not load\n", library.c_str());
+        return 1;
+    }
+    std::printf("%s\t%s\n", library.filename().c_str(), plugin->engineName().c_str());
+    return 0;
+}
+
 int engineSearch(const Args& args)
 {
     std::string name, fen;
@@ -139,6 +229,7 @@ int engineSearch(const Args& args)
 void registerCommands_engine(Registry& r)
 {
     r.add({"engine", "list"}, "", engineList);
+    r.add({"engine", "add-uci"}, "NAME [--option NAME=VALUE]... COMMAND...", engineAddUci);
     r.add({"engine", "search"}, "[--engine NAME] [--depth D | --movetime MS] [FEN]", engineSearch);
 }
 

@@ -2,9 +2,9 @@
 // keys for its position hash), as published with the format description.
 // Order: 768 piece-square keys (64 per piece kind, kind = 2 x type + 1 for
 // White, types pawn..king), 4 castling keys, 8 en-passant file keys, 1 turn key.
-#include "engines/quill/PolyglotKeys.h"
+#include "engine/PolyglotBook.h"
 
-namespace quill {
+namespace qm {
 
 const std::uint64_t PolyglotRandom[781] = {
     0x9D39247E33776D41ULL, 0x2AF7398005AAA5C7ULL, 0x44DB015024623547ULL, 0x9C15F73E62A76AE2ULL,
@@ -205,4 +205,4 @@ const std::uint64_t PolyglotRandom[781] = {
     0xF8D626AAAF278509ULL,
 };
 
-} // namespace quill
+} // namespace qm
