@@ -3,6 +3,7 @@
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/RegistrySettings.h"
 #include "app/shell/AppState.h"
+#include "engine/EngineLoader.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/FileTypes.h"
 #include "app/shell/MainFrame.h"
@@ -189,6 +190,22 @@ int main(int argc, char** argv)
     const int iconSize = barIconSizeFor(screen->width);
     barIcons = CBitmap::load(folder / "resources" / "bitmaps" / (iconSize == 32 ? "menubar32.png" : "menubar16.png"));
 
+    // The engine library; its thread and searches are the engine session's.
+    CSystemLoader loader;
+    std::unique_ptr<CEnginePlugin> engine;
+    frame.hooks().loadEngine = [&] {
+        LoadFailure failure;
+        std::string tried;
+        if (loadEngineNamed(loader, folder.string(), app.general.engineName, engine, failure, tried) !=
+            LoadResult::Loaded) {
+            frame.messageBox(loadFailureMessage(tried, failure.error), Buttons::Ok, BoxIcon::Error);
+            return false;
+        }
+        app.engineName = engine->engineName();
+        window->setTitle(engineWindowTitle(app.engineName));
+        return true;
+    };
+
     CMainFrame::StartOptions options;
     options.programFolder = folder;
     options.programPath = programPath();
@@ -205,6 +222,7 @@ int main(int argc, char** argv)
                 QApplication::quit();
             });
             dialogs = std::make_unique<CQtDialogs>(window.get(), folder / "Quillmarsh.htm");
+            dialogs->setUnattended(driven);
             dialogsPtr = dialogs.get();
             return window.get();
         },

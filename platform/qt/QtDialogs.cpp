@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace qm {
 namespace {
 
@@ -49,8 +51,14 @@ Answer escapeOf(Buttons b)
 // Runs a dialog built of a body and a button box; a queued answer clicks its
 // button as soon as the dialog is up (or closes it as Escape when the
 // dialog has no such button).
-Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, std::deque<Answer>& queue)
+Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, std::deque<Answer>& queue,
+                 bool unattended, const std::string& text)
 {
+    if (queue.empty() && unattended) {
+        std::fprintf(stderr, "quillmarsh: %s: %s (closed unanswered)\n", dialog.windowTitle().toUtf8().constData(),
+                     text.c_str());
+        return escapeOf(buttons);
+    }
     Answer result = escapeOf(buttons);
     QObject::connect(&box, &QDialogButtonBox::clicked, &dialog, [&](QAbstractButton* b) {
         switch (box.standardButton(b)) {
@@ -109,7 +117,7 @@ Answer CQtDialogs::messageBox(std::string_view text, std::string_view title, But
     layout->addLayout(row);
     QDialogButtonBox box(standardButtons(buttons));
     layout->addWidget(&box);
-    return runDialog(dialog, box, buttons, m_answers);
+    return runDialog(dialog, box, buttons, m_answers, m_unattended, std::string(text));
 }
 
 Answer CQtDialogs::infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
@@ -123,7 +131,10 @@ Answer CQtDialogs::infoDialog(std::string_view name, std::string_view title, con
         layout->addWidget(new QLabel(qs(l), &dialog));
     QDialogButtonBox box(standardButtons(buttons));
     layout->addWidget(&box);
-    return runDialog(dialog, box, buttons, m_answers);
+    std::string joined;
+    for (const std::string& l : lines)
+        joined += (joined.empty() ? "" : " / ") + l;
+    return runDialog(dialog, box, buttons, m_answers, m_unattended, joined);
 }
 
 bool CQtDialogs::show(std::string_view anchor)

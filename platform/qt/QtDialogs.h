@@ -23,6 +23,9 @@ public:
     ~CQtDialogs() override;
 
     void pushAnswer(Answer a) { m_answers.push_back(a); }
+    // For runs nobody watches: a box with no queued answer is closed at once
+    // as Escape would close it, and its text goes to standard error.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
     // The help window, when it has been opened.
     QDialog* helpWindow() const { return m_help; }
     std::string helpAnchor() const { return m_anchor; }
@@ -36,6 +39,7 @@ private:
     QPointer<QWidget> m_parent;
     std::filesystem::path m_helpFile;
     std::deque<Answer> m_answers;
+    bool m_unattended = false;
     QPointer<QDialog> m_help;
     QTextBrowser* m_browser = nullptr;
     std::string m_anchor;
