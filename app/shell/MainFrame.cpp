@@ -292,12 +292,7 @@ void CMainFrame::exitProgram()
             m_hooks.autosave();
         m_services.clock.sleepMs(50);
     }
-    if (m_engineRunning) {
-        m_hooks.waitForEngineThread();
-        m_engineRunning = false;
-    }
-    m_hooks.closeDgt();
-    m_window->close();
+    finishClosing();
 }
 
 void CMainFrame::closeWithoutSaving()
@@ -309,6 +304,11 @@ void CMainFrame::closeWithoutSaving()
     m_app.mayPlayResult = false;
     m_hooks.stopSearch();
     m_hooks.tellEngineThreadToEnd();
+    finishClosing();
+}
+
+void CMainFrame::finishClosing()
+{
     if (m_engineRunning) {
         m_hooks.waitForEngineThread();
         m_engineRunning = false;

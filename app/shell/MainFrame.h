@@ -133,6 +133,8 @@ public:
 private:
     void step(const std::string& name) { m_trace.push_back(name); }
     void updateToggleButton();
+    // Waits for the engine thread, closes the DGT board and the window.
+    void finishClosing();
 
     CAppState& m_app;
     CShellServices m_services;

@@ -21,6 +21,14 @@ fresh_home() {   # sets the XDG folders to a new home under $work/$1
 unset DISPLAY WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=offscreen
 
+# Runs the program; sets `status` and `err` (its standard error).
+run_failing() {
+    set +e
+    err=$("$program" "$@" 2>&1 >/dev/null)
+    status=$?
+    set -e
+}
+
 png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
 
 # Start, paint and a screenshot in each of the six screen sizes.
@@ -30,7 +38,7 @@ for size in 240x320 320x240 240x240 480x640 640x480 480x480; do
     [ "$(png_size "$work/start-$size.png")" = "$size" ] || fail "screenshot $size has size $(png_size "$work/start-$size.png")"
     printf 'print title\nscreenshot %s\nprint status\nquit\n' "$work/script-$size.png" > "$work/s-$size.txt"
     out=$("$program" --screen "$size" --script "$work/s-$size.txt") || fail "script $size"
-    grep -q '^Quillmarsh$' <<<"$out" || fail "title in $size: $out"
+    grep -q '^QMS: QuillEngine' <<<"$out" || fail "title with the engine's name in $size: $out"
     grep -q "screen $size" <<<"$out" || fail "status in $size: $out"
     [ "$(png_size "$work/script-$size.png")" = "$size" ] || fail "script screenshot $size"
 done
@@ -63,19 +71,13 @@ printf 'key Ctrl+Q\n' > "$work/ctrlq.txt"
 
 # A bad line stops before anything runs, with its number and status 2.
 printf 'print title\ntap 1 one\n' > "$work/bad.txt"
-set +e
-err=$("$program" --script "$work/bad.txt" 2>&1 >/dev/null)
-status=$?
-set -e
+run_failing --script "$work/bad.txt"
 [ $status -eq 2 ] || fail "bad line gave status $status"
 grep -q 'line 2' <<<"$err" || fail "bad line message: $err"
 
 # A failed expectation: status 1 with both positions.
 printf 'expect-fen 8/8/8/8/8/8/8/8 w - - 0 1\n' > "$work/expect.txt"
-set +e
-err=$("$program" --script "$work/expect.txt" 2>&1 >/dev/null)
-status=$?
-set -e
+run_failing --script "$work/expect.txt"
 [ $status -eq 1 ] || fail "expect-fen gave status $status"
 grep -q 'expected: 8/8/8/8/8/8/8/8 w - - 0 1' <<<"$err" || fail "expect-fen message: $err"
 
