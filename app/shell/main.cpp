@@ -188,7 +188,7 @@ int main(int argc, char** argv)
     bool closed = false;
     const int bar = menuBarHeightFor(screen->width);
     const int iconSize = barIconSizeFor(screen->width);
-    barIcons = CBitmap::load(folder / "resources" / "bitmaps" / (iconSize == 32 ? "menubar32.png" : "menubar16.png"));
+    barIcons = CBitmap::load(folder / "bitmaps" / (iconSize == 32 ? "menubar32.png" : "menubar16.png"));
 
     // The engine library; its thread and searches are the engine session's.
     CSystemLoader loader;
