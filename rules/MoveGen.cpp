@@ -405,6 +405,17 @@ struct LegalListSink {
     }
 };
 
+struct LegalToSink {
+    const LegalFilter& filter;
+    Square first, second;
+    CMove* out;
+    QM_INLINE void operator()(CMove m)
+    {
+        if ((m.to == first || m.to == second || m.isCastling()) && filter.legal(m))
+            *out++ = m;
+    }
+};
+
 struct LegalCountSink {
     const LegalFilter& filter;
     int count;
@@ -498,6 +509,14 @@ void CPosition::generateLegalMoves(CMoveList& list)
 {
     const LegalFilter filter = LegalFilter::forSideToMove(*this);
     LegalListSink sink{filter, list.moves + list.count};
+    generateAll(*this, sink);
+    list.count = int(sink.out - list.moves);
+}
+
+void CPosition::generateLegalMovesTo(Square first, Square second, CMoveList& list)
+{
+    const LegalFilter filter = LegalFilter::forSideToMove(*this);
+    LegalToSink sink{filter, first, second, list.moves + list.count};
     generateAll(*this, sink);
     list.count = int(sink.out - list.moves);
 }

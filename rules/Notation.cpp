@@ -166,7 +166,9 @@ bool ownPiece(PieceCode code, int side)
     return code != Empty && (side == White ? isWhitePiece(code) : isBlackPiece(code));
 }
 
-// The pawn push shortcut: "e3" when a pawn stands directly behind e3.
+// The pawn push shortcut: "e3" when a pawn stands directly behind e3. A
+// double step ("e4" with a pawn on e2 and e3 empty) is found here too: it is
+// the only move whose SAN is that text, as exact matching would find.
 CMove pawnPushShortcut(CPosition& p, const SmallText& t)
 {
     if (!isFileLetter(t.text[0]) || !isRankDigit(t.text[1]))
@@ -175,13 +177,39 @@ CMove pawnPushShortcut(CPosition& p, const SmallText& t)
     if (p.board[target] != Empty)
         return NoMove;
     const bool white = p.sideToMove == White;
-    const int from = white ? target - 1 : target + 1;
+    const int back = white ? -1 : 1;
     const PieceCode pawn = white ? WhitePawn : BlackPawn;
     // A push onto the last rank needs a promotion piece: exact matching decides.
-    if (!onBoard(from) || p.board[from] != pawn || rankOf(target) == (white ? 7 : 0))
+    if (rankOf(target) == (white ? 7 : 0))
         return NoMove;
+    int from = target + back;
+    if (!onBoard(from))
+        return NoMove;
+    if (p.board[from] != pawn) {
+        if (p.board[from] != Empty || rankOf(target) != (white ? 3 : 4) || p.board[from + back] != pawn)
+            return NoMove;
+        from += back;
+    }
     CMove move(Square(from), pawn, target, Empty);
     return p.isLegalMove(move, p.findKing(Colour(p.sideToMove))) ? move : NoMove;
+}
+
+// "oo" and "ooo": the castling move, the only move with that SAN.
+CMove castlingShortcut(CPosition& p, const SmallText& t)
+{
+    if (t.text[0] != 'o' || t.text[1] != 'o' || (t.length == 3 && t.text[2] != 'o'))
+        return NoMove;
+    const bool white = p.sideToMove == White;
+    const CMove castling = white ? (t.length == 2 ? WhiteShortCastling : WhiteLongCastling)
+                                 : (t.length == 2 ? BlackShortCastling : BlackLongCastling);
+    if (p.board[castling.from] != castling.piece)
+        return NoMove;
+    CMoveList moves(CMoveList::Scratch);
+    p.generateLegalPieceMoves(castling.from, moves);
+    for (const CMove& m : moves)
+        if (m == castling)
+            return m;
+    return NoMove;
 }
 
 // The three-character shortcut: "Nf3" (first legal piece in table order) or
@@ -295,6 +323,11 @@ std::string normaliseSan(std::string_view text)
 CMove readSan(CPosition& position, std::string_view text)
 {
     const SmallText wanted = normalise(text.data(), text.size());
+    if (wanted.length == 2 || wanted.length == 3) {
+        CMove m = castlingShortcut(position, wanted);
+        if (m != NoMove)
+            return m;
+    }
     if (wanted.length == 2) {
         CMove m = pawnPushShortcut(position, wanted);
         if (m != NoMove)
@@ -306,18 +339,15 @@ CMove readSan(CPosition& position, std::string_view text)
             return m;
     }
 
-    CMoveList legal(CMoveList::Scratch);
-    position.generateLegalMoves(legal);
-
     // Exact matching. Only castling or a move to the square the text ends
-    // with (before a promotion letter) can match, so others are skipped
-    // without writing their SAN.
+    // with (before a promotion letter) can match, and only moves to the same
+    // square count for disambiguation, so only those are generated.
     Square dest1 = NoSquare, dest2 = NoSquare;
     endsWithSquare(wanted, wanted.length, dest1);
     endsWithSquare(wanted, wanted.length - 1, dest2);
+    CMoveList legal(CMoveList::Scratch);
+    position.generateLegalMovesTo(dest1, dest2, legal);
     for (const CMove& m : legal) {
-        if (!m.isCastling() && m.to != dest1 && m.to != dest2)
-            continue;
         if (normalise(sanBody(position, m, &legal, false, false)) == wanted)
             return m;
     }
@@ -326,8 +356,6 @@ CMove readSan(CPosition& position, std::string_view text)
     // forms and captured-piece letters.
     const int side = position.sideToMove;
     for (const CMove& m : legal) {
-        if (m.to != dest1 && m.to != dest2 && !m.isCastling())
-            continue;
         const char mover = fenLetter(m.isPromotion() ? pieceOf(Colour(side), Pawn) : m.piece);
         for (int k = 0; k < 4; ++k) {
             SmallText prefix;

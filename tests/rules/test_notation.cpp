@@ -93,6 +93,10 @@ TEST(Notation, ReadSan)
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "Bxc6", "b5c6"},
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "BxNc6", "NoMove"},
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "Nxe5", "f3e5"},
+        // Double steps: blocked on the square passed over, or for black.
+        {"4k3/8/8/8/8/4N3/4P3/4K3 w - - 0 1", "e4", "NoMove"},
+        {"4k3/3p4/8/8/8/8/8/4K3 b - - 0 1", "d5", "d7d5"},
+        {"4k3/3p4/3n4/8/8/8/8/4K3 b - - 0 1", "d5", "NoMove"},
         // Shortcut texts that name no legal move fall through to matching.
         {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e8", "NoMove"}, // push onto the last rank, no pawn
         {"4k3/8/8/8/8/8/3P4/3QK3 w - - 0 1", "ed3", "NoMove"}, // pawn capture of an own... no pawn
