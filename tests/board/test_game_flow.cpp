@@ -3,6 +3,7 @@
 #include "app/flow/GameFlow.h"
 
 #include "BoardFixture.h"
+#include "board/PromotionDialog.h"
 #include "platform/headless/ScriptedDialogs.h"
 #include "rules/Notation.h"
 
@@ -47,12 +48,23 @@ public:
     void userMoveArrived() override { ++userMoves; }
 };
 
-// The board client of the program: moves go into the game flow.
+// The board client of the program: moves go into the game flow; the
+// promotion dialog is tapped in the column of `promotionColumn`.
 class FlowClient : public RecordingClient {
 public:
     CGameFlow* flow = nullptr;
+    CBoardView* view = nullptr;
+    int promotionColumn = 0;
     bool replayRunning() const override { return flow && flow->replayRunning(); }
     void userMove(CMove m, bool dragged) override { flow->onUserMove(m, dragged); }
+    PieceCode askPromotionPiece(Colour c) override
+    {
+        ++promotionAsked;
+        CPromotionDialog dialog(*view, c, Rect{0, 0, 154, 120});
+        const Rect row = dialog.pieceRow();
+        const PieceCode p = dialog.pieceAt(row.left + promotionColumn * view->layout().squareWidth + 2, row.top + 2);
+        return p == Empty ? dialog.closedChoice() : p;
+    }
 };
 
 struct FlowFixture {
@@ -62,6 +74,7 @@ struct FlowFixture {
     {
         settings.animation = 0;
         client.flow = &flow;
+        client.view = &view;
         view.setClientRect(window.canvas().bounds());
         view.loadGraphics(bitmapDir());
         view.selectLayout(1, 0);
@@ -77,6 +90,33 @@ struct FlowFixture {
             ASSERT_NE(m, NoMove) << san;
             flow.onUserMove(m, false);
         }
+    }
+    Point centre(const char* square) const
+    {
+        const Rect r = view.squareRect(sq(square));
+        return {r.left + r.width() / 2, r.top + r.height() / 2};
+    }
+    void tap(const char* square)
+    {
+        window.tap(centre(square));
+        window.advance(400);   // lets an animation finish
+    }
+    void drag(const char* from, const char* to)
+    {
+        window.drag(centre(from), centre(to));
+        window.advance(400);
+    }
+    std::vector<std::string> mainLine()
+    {
+        std::vector<std::string> out;
+        for (const CGameNode* n = flow.game().root(); n->childCount() > 0; n = n->child(0)) out.push_back(n->child(0)->san);
+        return out;
+    }
+    CBitmap freshPaint()
+    {
+        CMemoryCanvas canvas(window.canvas().width(), window.canvas().height());
+        view.paint(canvas, canvas.bounds());
+        return canvas.snapshot();
     }
     std::vector<std::string> children(const CGameNode* node) const
     {
@@ -381,6 +421,81 @@ TEST(GameFlow, DeletingLines)
     EXPECT_EQ(f.flow.current(), f.flow.game().root());
     EXPECT_EQ(f.flow.position().writeFen(), std::string(StartFen));
     EXPECT_NE(f.flow.deleteLine(f.flow.game().root()), 1);
+}
+
+// Whole games through the window: taps, drags, animations, the dialogs.
+TEST(EndToEnd, NormalModeGameToMateWithTakeBacksAVariationAndNavigation)
+{
+    FlowFixture f;
+    f.settings.oneClick = 0;
+    f.settings.animation = 2;
+    f.tap("e2");
+    f.tap("e4");
+    f.drag("e7", "e5");
+    f.tap("f1");
+    f.tap("c4");
+    f.drag("b8", "c6");
+    f.tap("d1");
+    f.tap("h5");
+    f.tap("g8");
+    f.tap("f6");
+    f.drag("h5", "f7");
+    EXPECT_EQ(f.mainLine(), (std::vector<std::string>{"e4", "e5", "Bc4", "Nc6", "Qh5", "Nf6", "Qxf7#"}));
+    EXPECT_EQ(f.flow.game().result(), "1-0");
+    ASSERT_EQ(f.dialogs.shown().size(), 1u);
+    EXPECT_EQ(f.flow.position().countLegalMoves(), 0);
+    // Two moves back, then another move for Black through "Add line".
+    f.flow.backCommand(true);
+    f.window.advance(400);
+    f.flow.backCommand(true);
+    f.window.advance(400);
+    EXPECT_EQ(f.flow.current()->san, "Qh5");
+    f.lines.newLineAnswers.push_back({Button::AddLine, -1, 0});
+    f.tap("g7");
+    f.tap("g6");
+    EXPECT_EQ(f.children(f.flow.current()->parent), (std::vector<std::string>{"Nf6", "g6"}));
+    EXPECT_EQ(f.flow.current()->san, "g6");
+    // To the start and to the end of the main line.
+    f.flow.takeBackPlies(9999);
+    EXPECT_EQ(f.flow.current(), f.flow.game().root());
+    f.window.paint();
+    EXPECT_EQ(f.window.canvas().snapshot(), f.freshPaint());
+    f.flow.forwardPlies(9999);
+    EXPECT_EQ(f.flow.current()->san, "Qxf7#");
+    f.window.paint();
+    EXPECT_EQ(f.window.canvas().snapshot(), f.freshPaint());
+    EXPECT_EQ(f.flow.position().board[sq("f7")], WhiteQueen);
+}
+
+TEST(EndToEnd, OneTapGameToMateAndAPromotionChosenInTheDialog)
+{
+    FlowFixture f;
+    f.settings.oneClick = 1;
+    f.settings.animation = 3;
+    f.tap("e4");            // the only move to e4
+    f.tap("e5");
+    f.tap("c4");            // two moves reach c4: picked as target
+    f.tap("f1");
+    f.tap("c6");
+    f.tap("b8");
+    f.tap("h5");            // only the queen reaches h5
+    f.tap("f6");
+    f.tap("g8");
+    f.drag("f7", "h5");     // the target dragged onto the capturing queen
+    EXPECT_EQ(f.mainLine(), (std::vector<std::string>{"e4", "e5", "Bc4", "Nc6", "Qh5", "Nf6", "Qxf7#"}));
+    EXPECT_EQ(f.flow.game().result(), "1-0");
+
+    auto game = std::make_unique<CGame>();
+    game->setTag("FEN", "8/P7/8/8/8/8/k7/4K3 w - - 0 1");
+    game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1));
+    f.flow.setGame(std::move(game));
+    f.client.promotionColumn = 1;   // the rook
+    f.tap("a7");
+    EXPECT_EQ(f.client.promotionAsked, 1);
+    EXPECT_EQ(f.flow.position().board[sq("a8")], WhiteRook);
+    EXPECT_EQ(f.flow.current()->san, "a8=R+");   // the rook checks along the a-file
+    f.window.paint();
+    EXPECT_EQ(f.window.canvas().snapshot(), f.freshPaint());
 }
 
 TEST(GameFlow, MoveLineTexts)
