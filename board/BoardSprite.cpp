@@ -146,6 +146,14 @@ void CBoardView::endSprite(PieceCode, int x, int y)
     finishSprite();
 }
 
+void CBoardView::cancelDrag()
+{
+    if (!m_spriteActive || m_animation) return;
+    const int w = m_layout.squareWidth, h = m_layout.squareHeight;
+    const Rect start = onBoard(m_spriteStart) ? squareRect(m_spriteStart) : Rect::fromSize(m_previous.x, m_previous.y, w, h);
+    endSprite(m_spritePiece, start.left + w / 2, start.top + h / 2);
+}
+
 void CBoardView::animateMove(CMove move, bool sound, bool bounce, bool arrow)
 {
     if (m_animation) {
@@ -155,6 +163,8 @@ void CBoardView::animateMove(CMove move, bool sound, bool bounce, bool arrow)
     }
     if (!onBoard(move.from) || !onBoard(move.to) || m_position == nullptr) return;
     const int w = m_layout.squareWidth, h = m_layout.squareHeight;
+    // The sprite has one background, and it now belongs to the animation.
+    cancelDrag();
     auto a = std::make_unique<MoveAnimation>();
     const Rect from = squareRect(move.from), to = squareRect(move.to);
     a->startX = from.left + w / 2;

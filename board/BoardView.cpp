@@ -172,12 +172,13 @@ Rect CBoardView::squareRect(Square square) const
 
 Square CBoardView::squareFromPoint(int x, int y) const
 {
-    const int bx = x - m_clientRect.left - m_layout.boardX;
-    const int by = y - m_clientRect.top - m_layout.boardY;
+    // Wide arithmetic: any int is a point, if far off the board.
+    const long long bx = static_cast<long long>(x) - m_clientRect.left - m_layout.boardX;
+    const long long by = static_cast<long long>(y) - m_clientRect.top - m_layout.boardY;
     if (bx < 0 || by < 0 || m_layout.squareWidth <= 0 || m_layout.squareHeight <= 0) return NoPick;
-    const int column = bx / m_layout.squareWidth, line = by / m_layout.squareHeight;
+    const long long column = bx / m_layout.squareWidth, line = by / m_layout.squareHeight;
     if (column > 7 || line > 7) return NoPick;
-    return m_flipped ? makeSquare(7 - column, line) : makeSquare(column, 7 - line);
+    return m_flipped ? makeSquare(int(7 - column), int(line)) : makeSquare(int(column), int(7 - line));
 }
 
 // ---- Painting -------------------------------------------------------------
@@ -372,6 +373,8 @@ void CBoardView::showLegalMoveDots(Square square)
 {
     clearLastMoveArrow();
     if (m_position == nullptr || !onBoard(square) || m_position->board[square] == Empty) return;
+    const std::array<bool, 128> before = m_dots;
+    const bool shownBefore = m_dotsShown;
     m_dots.fill(false);
     CMoveList moves;
     m_position->generateLegalPieceMoves(square, moves);
@@ -379,7 +382,7 @@ void CBoardView::showLegalMoveDots(Square square)
     for (int i = 0; i < count; ++i) m_dots[moves[i].to] = true;
     m_dotsShown = count > 0;
     for (int i = 0; i < 128; ++i)
-        if (m_dots[std::size_t(i)]) redrawSquareNow(Square(i));
+        if (m_dots[std::size_t(i)] || (shownBefore && before[std::size_t(i)])) redrawSquareNow(Square(i));
 }
 
 void CBoardView::clearLegalMoveDots(Square keep)
@@ -387,7 +390,12 @@ void CBoardView::clearLegalMoveDots(Square keep)
     if (!m_dotsShown) return;
     m_dotsShown = false;
     for (int i = 0; i < 128; ++i) {
-        if (!m_dots[std::size_t(i)] || i == keep) continue;
+        if (!m_dots[std::size_t(i)]) continue;
+        if (i == keep) {
+            // The mark stays, but the dot no longer shows.
+            invalidateSquare(Square(i));
+            continue;
+        }
         m_dots[std::size_t(i)] = false;
         redrawSquareNow(Square(i));
     }

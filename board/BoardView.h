@@ -200,6 +200,10 @@ public:
     void dropSprite(PieceCode piece, int x, int y);
     void endSprite(PieceCode piece, int x, int y);
     void animateMove(CMove move, bool sound, bool bounce, bool arrow);
+    // Puts a piece the user holds back where it was lifted. The game flow
+    // calls it before the position changes under the pen (a key, the
+    // engine), since the sprite's background shows the old position.
+    void cancelDrag();
     void animationTick();
 
     // ---- Pen input ----

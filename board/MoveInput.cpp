@@ -3,6 +3,8 @@
 // the piece, or in "One tap" mode by one tap that can only mean one move.
 #include "board/BoardView.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -39,10 +41,16 @@ bool isReached(CPosition& pos, Square s)
 
 Point centreOf(const Rect& r) { return {r.left + r.width() / 2, r.top + r.height() / 2}; }
 
+// Pen points far outside any screen are pulled in, so that rectangles built
+// around them cannot overflow.
+int pen(int v) { return std::clamp(v, -(1 << 20), 1 << 20); }
+
 } // namespace
 
 void CBoardView::onHold(int x, int y)
 {
+    x = pen(x);
+    y = pen(y);
     if (squareFromPoint(x, y) != NoPick || y >= m_client.statusBottom()) return;
     m_contextPoint = {x, y};
     m_client.openContextMenu(m_contextPoint);
@@ -50,6 +58,8 @@ void CBoardView::onHold(int x, int y)
 
 void CBoardView::onPenDown(int x, int y)
 {
+    x = pen(x);
+    y = pen(y);
     const Square s = squareFromPoint(x, y);
     if (s == NoPick) {
         if (y < m_client.statusBottom() && (m_layoutIndex == 3 || m_layoutIndex == 10)) {
@@ -72,21 +82,26 @@ void CBoardView::onPenDown(int x, int y)
 
 void CBoardView::onPenMove(int x, int y)
 {
+    x = pen(x);
+    y = pen(y);
     if (m_spriteActive && !animating()) moveSprite(m_spritePiece, x, y);
 }
 
 void CBoardView::onPenUp(int x, int y)
 {
+    x = pen(x);
+    y = pen(y);
     const Square s = squareFromPoint(x, y);
     if (animating() && s != NoPick) return;
-    const bool lifted = m_spriteActive;
+    // During an animation the sprite is the animation's, not a lifted piece.
+    const bool lifted = m_spriteActive && !animating();
     const PieceCode liftedPiece = m_spritePiece;
     const bool realDrag = lifted && s != m_spriteStart;
     Square from = realDrag ? m_spriteStart : m_pickedFrom;
     Square to = realDrag ? s : m_pickedTo;
 
     const auto endWithoutMove = [&] {
-        if (m_spriteActive) endSprite(m_spritePiece, x, y);
+        if (lifted) endSprite(m_spritePiece, x, y);
         clearLegalMoveDots(NoPick);
     };
     if (m_client.engineBusy() || m_position == nullptr) {
@@ -138,7 +153,7 @@ void CBoardView::onPenUp(int x, int y)
     }
 
     if (m == NoMove) {
-        if (m_spriteActive) endSprite(m_spritePiece, x, y);
+        if (lifted) endSprite(m_spritePiece, x, y);
         // Every dot goes; the squares are only invalidated.
         m_dotsShown = false;
         for (int i = 0; i < 128; ++i)

@@ -80,6 +80,7 @@ void CGameFlow::onUserMove(CMove move, bool dragged)
 
 bool CGameFlow::playMove(CMove move, std::int64_t thinkTime, bool animate, bool byEngine)
 {
+    m_view.cancelDrag();
     const int mode = m_settings.variationMode;
     CGameNode* existing = nullptr;
     for (const auto& child : m_current->children)
@@ -149,6 +150,7 @@ CGameState CGameFlow::evaluateGameEnd()
 
 void CGameFlow::resetGame()
 {
+    m_view.cancelDrag();
     m_position.setStartPosition();
     m_game = std::make_unique<CGame>();
     m_game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1, "rootnode"));
@@ -193,6 +195,7 @@ bool CGameFlow::isGameWorthKeeping() const
 void CGameFlow::goToNode(CGameNode* node)
 {
     if (node == nullptr) return;
+    m_view.cancelDrag();
     recomputeTimeSums(node);
     for (const CGameNode* n = m_current; n != nullptr && n->parent != nullptr; n = n->parent) m_position.unmakeMove();
     m_plyCounter = m_position.sideToMove == Black ? 2 : 1;
@@ -245,6 +248,7 @@ void CGameFlow::setGame(std::unique_ptr<CGame> game)
 
 bool CGameFlow::takeBackOne(bool animate)
 {
+    m_view.cancelDrag();
     stopReplay();
     if (m_current->parent == nullptr || m_position.historyCount() == 0) return false;
     const CMove move = m_position.lastMove();
@@ -283,6 +287,7 @@ void CGameFlow::backCommand(bool animate)
 
 void CGameFlow::forwardOne()
 {
+    m_view.cancelDrag();
     if (m_current->childCount() == 0) {
         stopReplay();
         return;
@@ -323,6 +328,7 @@ void CGameFlow::afterMultiStep()
 
 void CGameFlow::takeBackPlies(int n)
 {
+    m_view.cancelDrag();
     stopReplay();
     m_view.clearSelection();
     if (throttled(BackMany)) return;
@@ -344,6 +350,7 @@ void CGameFlow::takeBackPlies(int n)
 
 void CGameFlow::forwardPlies(int n)
 {
+    m_view.cancelDrag();
     m_view.clearSelection();
     if (throttled(ForwardMany)) return;
     bool changed = false;

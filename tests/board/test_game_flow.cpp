@@ -498,6 +498,72 @@ TEST(EndToEnd, OneTapGameToMateAndAPromotionChosenInTheDialog)
     EXPECT_EQ(f.window.canvas().snapshot(), f.freshPaint());
 }
 
+// Pen events anywhere, in any order, in both modes, with animations and
+// take-backs in between: the game stays legal and no piece stays lifted.
+TEST(EndToEnd, RandomPenEventsKeepTheGameSound)
+{
+    for (int oneTap = 0; oneTap < 2; ++oneTap) {
+        FlowFixture f;
+        f.settings.oneClick = oneTap;
+        f.settings.animation = 3;
+        f.settings.variationMode = 3;
+        f.settings.highlightLegalMoves = 1;
+        std::uint32_t seed = 12345u + std::uint32_t(oneTap);
+        const auto next = [&seed](int n) {
+            seed = seed * 1103515245u + 12345u;
+            return int((seed >> 8) % std::uint32_t(n));
+        };
+        // Extreme points only go straight to the view; the headless window
+        // interpolates drags between ordinary ones.
+        const auto point = [&](bool extreme = false) -> Point {
+            switch (next(8)) {
+            case 0:
+                if (extreme) return {next(2) ? -2147483647 - 1 : 2147483647, next(400) - 40};
+                [[fallthrough]];
+            case 1: return {next(300) - 30, next(400) - 40};
+            default: return f.centre(squareText(makeSquare(next(8), next(8))).c_str());
+            }
+        };
+        f.window.invalidateAll(false);
+        for (int i = 0; i < 1500; ++i) {
+            switch (next(10)) {
+            case 0: { const Point p = point(true); f.view.onPenDown(p.x, p.y); break; }
+            case 1: { const Point p = point(true); f.view.onPenMove(p.x, p.y); break; }
+            case 2: { const Point p = point(true); f.view.onPenUp(p.x, p.y); break; }
+            case 3: f.window.advance(next(60)); break;
+            case 4: if (next(4) == 0) f.flow.takeBackOne(next(2) == 0); break;
+            case 5: f.window.hold(point()); break;
+            default: {
+                const Point a = point(), b = point();
+                if (next(2)) f.window.drag(a, b); else f.window.tap(a);
+            }
+            }
+        }
+        f.view.onPenUp(-1, -1);
+        f.window.advance(1000);
+        EXPECT_FALSE(f.view.spriteActive());
+        EXPECT_FALSE(f.view.animating());
+        // The position is the game's path replayed from the start.
+        CPosition replay;
+        replay.setStartPosition();
+        std::vector<const CGameNode*> path;
+        for (const CGameNode* n = f.flow.current(); n->parent; n = n->parent) path.push_back(n);
+        for (auto it = path.rbegin(); it != path.rend(); ++it) replay.makeMove((*it)->move);
+        EXPECT_EQ(replay.writeFen(), f.flow.position().writeFen());
+        EXPECT_GT(countNodes(*f.flow.game().root()), 3);
+        f.window.paint();
+        const CBitmap shown = f.window.canvas().snapshot(), fresh = f.freshPaint();
+        int differ = 0;
+        for (int y = 0; y < fresh.height(); ++y)
+            for (int x = 0; x < fresh.width(); ++x)
+                if (shown.pixel(x, y) != fresh.pixel(x, y) && differ++ < 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " square " << int(f.view.squareFromPoint(x, y))
+                                  << " picks " << int(f.view.pickedFrom()) << "/" << int(f.view.pickedTo()) << " dots "
+                                  << f.view.dotsShown();
+        EXPECT_EQ(differ, 0);
+    }
+}
+
 TEST(GameFlow, MoveLineTexts)
 {
     CGameNode root(NoMove, "root", 8);   // Black's fifth move comes next

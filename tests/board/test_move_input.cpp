@@ -138,9 +138,12 @@ TEST(MoveInput, InputOnSquaresIsIgnoredWhileAnimating)
     ASSERT_TRUE(f.view.animating());
     f.window.tap(f.centre(sq("e2")));
     EXPECT_EQ(f.view.pickedFrom(), sq("b1"));
-    // Off the board a pen-up still clears the picks.
+    // Off the board a pen-up still clears the picks, and leaves the
+    // animation's piece alone.
     f.view.onPenUp(-1, -1);
     EXPECT_EQ(f.view.pickedFrom(), NoPick);
+    EXPECT_TRUE(f.view.spriteActive());
+    EXPECT_TRUE(f.view.animating());
 }
 
 } // namespace
