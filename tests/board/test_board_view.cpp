@@ -227,6 +227,22 @@ TEST(BoardCommands, ToolButtonsOnlyInRowsOneAndEight)
     EXPECT_EQ(f.window.toolButtons().size(), 9u);
 }
 
+TEST(BoardCommands, TurningTheScreenMovesToItsRow)
+{
+    BoardFixture f({240, 320}, 1);
+    f.window.resizeScreen({320, 240});
+    f.view.fitToScreen();
+    EXPECT_EQ(f.view.layoutIndex(), 3);
+    EXPECT_TRUE(f.window.toolButtons().empty());
+    EXPECT_EQ(f.view.clientRect(), (Rect{0, 0, 320, 240}));
+    f.window.resizeScreen({240, 320});
+    f.view.fitToScreen();
+    EXPECT_EQ(f.view.layoutIndex(), 0);
+    f.window.resizeScreen({1024, 768});   // no row: the board keeps its row
+    f.view.fitToScreen();
+    EXPECT_EQ(f.view.layoutIndex(), 0);
+}
+
 TEST(BoardCommands, FlipTurnsTheBoard)
 {
     BoardFixture f;

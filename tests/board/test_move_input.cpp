@@ -2,6 +2,7 @@
 // the squares left picked.
 #include "BoardFixture.h"
 
+#include "board/PromotionDialog.h"
 #include "rules/Notation.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,48 @@ TEST(MoveInput, InputOnSquaresIsIgnoredWhileAnimating)
     // Off the board a pen-up still clears the picks.
     f.view.onPenUp(-1, -1);
     EXPECT_EQ(f.view.pickedFrom(), NoPick);
+}
+
+} // namespace
+} // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+TEST(PromotionDialog, PiecesInACentredRowAndTheirHitArea)
+{
+    BoardFixture f;   // 24-pixel squares
+    const Rect client{0, 0, 154, 120};
+    CPromotionDialog black(f.view, Black, client);
+    const Rect row = black.pieceRow();
+    EXPECT_EQ(row, Rect::fromSize((154 - 96) / 2, 34, 96, 24));
+    const struct {
+        int x, y;
+        PieceCode expected;
+    } taps[] = {
+        {row.left, row.top, BlackQueen}, {row.left + 23, row.top + 24, BlackQueen}, {row.left + 24, row.top, BlackRook},
+        {row.left + 50, row.top + 5, BlackBishop}, {row.left + 95, row.top + 5, BlackKnight},
+        {row.left + 96, row.top + 5, Empty},   // exactly on the right edge of the fourth piece
+        {row.left - 1, row.top, Empty}, {row.left, row.top - 1, Empty}, {row.left, row.top + 25, Empty},
+    };
+    for (const auto& t : taps) EXPECT_EQ(black.pieceAt(t.x, t.y), t.expected) << t.x << "," << t.y;
+    EXPECT_EQ(black.closedChoice(), BlackQueen);
+    CMemoryCanvas canvas(154, 120, RgbWhite);
+    CPromotionDialog(f.view, White, client).paint(canvas);
+    int drawn = 0;
+    for (int y = row.top; y < row.bottom; ++y)
+        for (int x = row.left; x < row.right; ++x) drawn += canvas.pixel(x, y) != RgbWhite;
+    EXPECT_GT(drawn, 200);
+    for (int x = 0; x < 154; ++x) EXPECT_EQ(canvas.pixel(x, row.top - 1), RgbWhite);
+}
+
+TEST(BoardTextures, EveryStoredTextureHasItsBitmap)
+{
+    for (int code = 0; code <= 10; ++code) {
+        const int id = CBoardView::textureIdOf(SquareTexture(code));
+        EXPECT_EQ(textureInfo(id).id, id);
+        EXPECT_TRUE(std::filesystem::exists(bitmapDir() / (std::to_string(id) + ".png")));
+    }
 }
 
 } // namespace
