@@ -9,7 +9,10 @@ namespace qm {
 
 namespace {
 
-bool isPiece(PieceCode p) { return p < 14 && typeOf(p) <= Queen; }
+bool isPiece(PieceCode p)
+{
+    return p < 14 && typeOf(p) <= Queen;
+}
 
 bool isOwn(const CPosition& pos, PieceCode p)
 {
@@ -23,7 +26,8 @@ bool isOpponent(const CPosition& pos, PieceCode p)
 
 bool hasLegalMove(CPosition& pos, Square s)
 {
-    if (!onBoard(s)) return false;
+    if (!onBoard(s))
+        return false;
     CMoveList list;
     pos.generateLegalPieceMoves(s, list);
     return !list.empty();
@@ -31,19 +35,27 @@ bool hasLegalMove(CPosition& pos, Square s)
 
 bool isReached(CPosition& pos, Square s)
 {
-    if (!onBoard(s)) return false;
+    if (!onBoard(s))
+        return false;
     CMoveList list;
     pos.generateLegalMoves(list);
     for (CMove m : list)
-        if (m.to == s) return true;
+        if (m.to == s)
+            return true;
     return false;
 }
 
-Point centreOf(const Rect& r) { return {r.left + r.width() / 2, r.top + r.height() / 2}; }
+Point centreOf(const Rect& r)
+{
+    return {r.left + r.width() / 2, r.top + r.height() / 2};
+}
 
 // Pen points far outside any screen are pulled in, so that rectangles built
 // around them cannot overflow.
-int pen(int v) { return std::clamp(v, -(1 << 20), 1 << 20); }
+int pen(int v)
+{
+    return std::clamp(v, -(1 << 20), 1 << 20);
+}
 
 } // namespace
 
@@ -51,7 +63,8 @@ void CBoardView::onHold(int x, int y)
 {
     x = pen(x);
     y = pen(y);
-    if (squareFromPoint(x, y) != NoPick || y >= m_client.statusBottom()) return;
+    if (squareFromPoint(x, y) != NoPick || y >= m_client.statusBottom())
+        return;
     m_contextPoint = {x, y};
     m_client.openContextMenu(m_contextPoint);
 }
@@ -64,15 +77,18 @@ void CBoardView::onPenDown(int x, int y)
     if (s == NoPick) {
         if (y < m_client.statusBottom() && (m_layoutIndex == 3 || m_layoutIndex == 10)) {
             const int steps = m_client.moveListStepsAt({x, y});
-            if (steps > 0) m_client.takeBackPlies(steps);
+            if (steps > 0)
+                m_client.takeBackPlies(steps);
         }
         return;
     }
-    if (m_client.engineBusy() || animating() || m_position == nullptr) return;
+    if (m_client.engineBusy() || animating() || m_position == nullptr)
+        return;
     CPosition& pos = *m_position;
     const PieceCode piece = pos.board[s];
     if (isOwn(pos, piece)) {
-        if (m_settings.highlightLegalMoves) showLegalMoveDots(s);
+        if (m_settings.highlightLegalMoves)
+            showLegalMoveDots(s);
         beginSprite(piece, x, y);
     } else if (isOpponent(pos, piece) && m_settings.oneClick && isReached(pos, s)) {
         // The target may be dragged onto the piece that takes it.
@@ -84,7 +100,8 @@ void CBoardView::onPenMove(int x, int y)
 {
     x = pen(x);
     y = pen(y);
-    if (m_spriteActive && !animating()) moveSprite(m_spritePiece, x, y);
+    if (m_spriteActive && !animating())
+        moveSprite(m_spritePiece, x, y);
 }
 
 void CBoardView::onPenUp(int x, int y)
@@ -92,7 +109,8 @@ void CBoardView::onPenUp(int x, int y)
     x = pen(x);
     y = pen(y);
     const Square s = squareFromPoint(x, y);
-    if (animating() && s != NoPick) return;
+    if (animating() && s != NoPick)
+        return;
     // During an animation the sprite is the animation's, not a lifted piece.
     const bool lifted = m_spriteActive && !animating();
     const PieceCode liftedPiece = m_spritePiece;
@@ -101,7 +119,8 @@ void CBoardView::onPenUp(int x, int y)
     Square to = realDrag ? s : m_pickedTo;
 
     const auto endWithoutMove = [&] {
-        if (lifted) endSprite(m_spritePiece, x, y);
+        if (lifted)
+            endSprite(m_spritePiece, x, y);
         clearLegalMoveDots(NoPick);
     };
     if (m_client.engineBusy() || m_position == nullptr) {
@@ -124,8 +143,10 @@ void CBoardView::onPenUp(int x, int y)
     CMove m = NoMove;
     if (!realDrag && m_settings.oneClick) {
         m = pos.findUniqueMoveFrom(s);
-        if (m == NoMove) m = pos.findUniqueMoveTo(s);
-        if (m == AmbiguousMove) m = NoMove;
+        if (m == NoMove)
+            m = pos.findUniqueMoveTo(s);
+        if (m == AmbiguousMove)
+            m = NoMove;
     }
     if (!realDrag && m == NoMove) {
         if (isOwn(pos, pos.board[s]) && hasLegalMove(pos, s))
@@ -137,23 +158,30 @@ void CBoardView::onPenUp(int x, int y)
         if (isOwn(pos, pos.board[from])) {
             m = pos.findMove(from, to, queen);
             if (m == NoMove) {
-                if (from == s) to = NoPick;
-                if (to == s) from = NoPick;
-                if (onBoard(from) && !hasLegalMove(pos, from)) from = NoPick;
-                if (!onBoard(to)) from = NoPick;
-                else if (isOwn(pos, pos.board[to]) && hasLegalMove(pos, to)) from = to;
+                if (from == s)
+                    to = NoPick;
+                if (to == s)
+                    from = NoPick;
+                if (onBoard(from) && !hasLegalMove(pos, from))
+                    from = NoPick;
+                if (!onBoard(to))
+                    from = NoPick;
+                else if (isOwn(pos, pos.board[to]) && hasLegalMove(pos, to))
+                    from = to;
                 to = NoPick;
             }
         } else if (isOpponent(pos, pos.board[from]) && m_settings.oneClick && isOwn(pos, pos.board[to])) {
             m = pos.findMove(to, from, queen);
-            if (m == NoMove) from = to = NoPick;
+            if (m == NoMove)
+                from = to = NoPick;
         } else {
             from = to = NoPick;
         }
     }
 
     if (m == NoMove) {
-        if (lifted) endSprite(m_spritePiece, x, y);
+        if (lifted)
+            endSprite(m_spritePiece, x, y);
         // Every dot goes; the squares are only invalidated.
         m_dotsShown = false;
         for (int i = 0; i < 128; ++i)
@@ -162,15 +190,18 @@ void CBoardView::onPenUp(int x, int y)
                 invalidateSquare(Square(i));
             }
         repick(from, to, false);
-        if (realDrag) m_client.playMoveSound(NoMove);
+        if (realDrag)
+            m_client.playMoveSound(NoMove);
         return;
     }
 
     // A move: picks that are not part of it are redrawn at once.
     const Square oldFrom = m_pickedFrom, oldTo = m_pickedTo;
     m_pickedFrom = m_pickedTo = NoPick;
-    if (onBoard(oldFrom) && oldFrom != m.from) redrawSquareNow(oldFrom);
-    if (onBoard(oldTo) && oldTo != m.to) redrawSquareNow(oldTo);
+    if (onBoard(oldFrom) && oldFrom != m.from)
+        redrawSquareNow(oldFrom);
+    if (onBoard(oldTo) && oldTo != m.to)
+        redrawSquareNow(oldTo);
     if (lifted && m_spriteActive) {
         const Square landing = realDrag ? m.to : isOwn(pos, liftedPiece) ? m.from : m.to;
         const Point c = centreOf(squareRect(landing));
@@ -180,10 +211,12 @@ void CBoardView::onPenUp(int x, int y)
         const PieceCode chosen = m_client.askPromotionPiece(Colour(pos.sideToMove));
         // Only a legal promotion piece replaces the queen.
         const CMove promoted = pos.findMove(m.from, m.to, chosen);
-        if (promoted != NoMove && promoted != AmbiguousMove && promoted.isPromotion()) m = promoted;
+        if (promoted != NoMove && promoted != AmbiguousMove && promoted.isPromotion())
+            m = promoted;
     }
     clearLegalMoveDots(m.to);
-    if (!m_settings.autoAnswer) m_client.clearEngineOutput();
+    if (!m_settings.autoAnswer)
+        m_client.clearEngineOutput();
     m_client.userMove(m, realDrag);
 }
 
