@@ -14,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string pattern = (std::filesystem::temp_directory_path() / "qm-fuzz-settings-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(root, ec);
+        });
         return std::filesystem::path(pattern);
     }();
     qm::CRegistrySettings store(root, "Fuzz");
