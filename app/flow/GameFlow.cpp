@@ -405,6 +405,38 @@ void CGameFlow::forwardPlies(int n)
     afterMultiStep();
 }
 
+bool CGameFlow::onCommand(int id)
+{
+    switch (id) {
+    case NewGameCommand:
+        newGame();
+        return true;
+    case TakeBackCommand:
+        backCommand(m_settings.animation != 0);
+        return true;
+    case ForwardCommand:
+        forwardOne();
+        return true;
+    case 397:
+        takeBackPlies(20);
+        return true;
+    case 398:
+        forwardPlies(20);
+        return true;
+    case 40051:
+        takeBackPlies(9999);
+        return true;
+    case 40052:
+        forwardPlies(9999);
+        return true;
+    case ReplayCommand:
+        toggleReplay();
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- Replay -----------------------------------------------------------------
 
 void CGameFlow::stopReplay()

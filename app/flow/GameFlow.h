@@ -121,6 +121,10 @@ public:
     void forwardPlies(int n);
     // Commands 40038 and 40039 with the analysis-mode pause.
     void backCommand(bool animate);
+    // The navigation commands: 40006 new game, 40038 back, 40039 forward,
+    // 397 back 20 plies, 398 forward 20 plies, 40051 to the start, 40052 to
+    // the end, 40010 replay. False for any other id.
+    bool onCommand(int id);
     void toggleReplay();
     void stopReplay();
     // Timer 103.

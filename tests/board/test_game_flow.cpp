@@ -288,6 +288,25 @@ TEST(GameFlow, ManyPliesBackStopsAtTheStartAndForwardAtTheEnd)
     EXPECT_EQ(f.flow.plyCounter(), 8);
 }
 
+TEST(GameFlow, NavigationCommands)
+{
+    FlowFixture f;
+    f.play({"e4", "e5", "Nf3", "Nc6", "Bb5", "a6", "Ba4", "Nf6", "O-O", "Be7", "Re1", "b5", "Bb3", "d6", "c3", "O-O",
+        "h3", "Nb8", "d4", "Nbd7", "c4", "c6", "cxb5", "axb5"});
+    ASSERT_EQ(f.flow.plyCounter(), 25);
+    const struct {
+        int id;
+        int ply;
+    } steps[] = {{397, 5}, {40038, 4}, {398, 24}, {40039, 25}, {40051, 1}, {40052, 25}, {40039, 25}, {40038, 24}};
+    for (const auto& s : steps) {
+        EXPECT_TRUE(f.flow.onCommand(s.id));
+        EXPECT_EQ(f.flow.plyCounter(), s.ply) << s.id;
+    }
+    EXPECT_TRUE(f.flow.onCommand(ReplayCommand));
+    EXPECT_TRUE(f.flow.replayRunning());
+    EXPECT_FALSE(f.flow.onCommand(40014));
+}
+
 TEST(GameFlow, ForwardAtABranchAsksForTheLine)
 {
     FlowFixture f;
