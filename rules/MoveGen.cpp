@@ -193,6 +193,7 @@ namespace {
 struct ListSink {
     CMove* out;
     QM_INLINE void operator()(CMove m) { *out++ = m; }
+    static constexpr bool wantsCastling() { return true; }
 };
 
 // Generates the pseudo-legal moves of one piece in the fixed order and hands
@@ -266,10 +267,12 @@ inline QM_INLINE void generateFor(const CPosition& p, int s, PieceCode piece, in
         slider(directions::Queen[colour]);
         break;
     case King:
-        if (colour == White && square == sq::e1 && (p.castlingRights & (WhiteShort | WhiteLong)))
-            castling(WhiteShort, WhiteLong, WhiteShortCastling, WhiteLongCastling);
-        else if (colour == Black && square == sq::e8 && (p.castlingRights & (BlackShort | BlackLong)))
-            castling(BlackShort, BlackLong, BlackShortCastling, BlackLongCastling);
+        if (sink.wantsCastling()) {
+            if (colour == White && square == sq::e1 && (p.castlingRights & (WhiteShort | WhiteLong)))
+                castling(WhiteShort, WhiteLong, WhiteShortCastling, WhiteLongCastling);
+            else if (colour == Black && square == sq::e8 && (p.castlingRights & (BlackShort | BlackLong)))
+                castling(BlackShort, BlackLong, BlackShortCastling, BlackLongCastling);
+        }
         leaper(directions::King[colour]);
         break;
     case Pawn: {
@@ -398,6 +401,7 @@ struct LegalFilter {
 struct LegalListSink {
     const LegalFilter& filter;
     CMove* out;
+    static constexpr bool wantsCastling() { return true; }
     QM_INLINE void operator()(CMove m)
     {
         if (filter.legal(m))
@@ -408,7 +412,9 @@ struct LegalListSink {
 struct LegalToSink {
     const LegalFilter& filter;
     Square first, second;
+    bool castling;
     CMove* out;
+    bool wantsCastling() const { return castling; }
     QM_INLINE void operator()(CMove m)
     {
         if ((m.to == first || m.to == second || m.isCastling()) && filter.legal(m))
@@ -419,6 +425,7 @@ struct LegalToSink {
 struct LegalCountSink {
     const LegalFilter& filter;
     int count;
+    static constexpr bool wantsCastling() { return true; }
     QM_INLINE void operator()(CMove m) { count += filter.legal(m); }
 };
 
@@ -513,10 +520,14 @@ void CPosition::generateLegalMoves(CMoveList& list)
     list.count = int(sink.out - list.moves);
 }
 
-void CPosition::generateLegalMovesTo(Square first, Square second, CMoveList& list)
+void CPosition::generateLegalMovesTo(Square first, Square second, bool castling, CMoveList& list)
 {
     const LegalFilter filter = LegalFilter::forSideToMove(*this);
-    LegalToSink sink{filter, first, second, list.moves + list.count};
+    // Castling is tested for attacks, which costs; skip it unless asked for
+    // or one of the squares is a castling king's destination.
+    auto kingTarget = [](Square s) { return s == sq::g1 || s == sq::c1 || s == sq::g8 || s == sq::c8; };
+    LegalToSink sink{
+        filter, first, second, castling || kingTarget(first) || kingTarget(second), list.moves + list.count};
     generateAll(*this, sink);
     list.count = int(sink.out - list.moves);
 }

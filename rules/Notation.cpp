@@ -212,6 +212,88 @@ CMove castlingShortcut(CPosition& p, const SmallText& t)
     return NoMove;
 }
 
+// The piece a normalised SAN letter names ('B' bishop, 'n' knight, 'r'
+// rook, 'q' queen, 'k' king), or 7 for any other character.
+PieceCode pieceTypeOfLetter(char letter)
+{
+    switch (letter) {
+    case 'B':
+        return Bishop;
+    case 'n':
+        return Knight;
+    case 'r':
+        return Rook;
+    case 'q':
+        return Queen;
+    case 'k':
+        return King;
+    default:
+        return Empty;
+    }
+}
+
+// The pieces of the side to move of that type that reach target, found by
+// looking back from it along the generator's steps, in the tables' order.
+int piecesReaching(const CPosition& p, PieceCode type, Square target, Square (&found)[8])
+{
+    const int side = p.sideToMove;
+    const PieceCode piece = pieceOf(Colour(side), type);
+    const directions::Steps& d = directions::forPiece(type, side);
+    const bool slides = type != Knight && type != King;
+    int n = 0;
+    for (int k = 0; k < d.count; ++k) {
+        int s = target + d.step[k];
+        if (slides)
+            while (onBoard(s) && p.board[s] == Empty)
+                s += d.step[k];
+        if (onBoard(s) && p.board[s] == piece)
+            found[n++] = Square(s);
+    }
+    return n;
+}
+
+// The capture flags of a move onto target, or false when the side to move's
+// own piece stands there.
+bool flagsOnto(const CPosition& p, Square target, std::uint8_t& flags)
+{
+    const PieceCode onTarget = p.board[target];
+    if (ownPiece(onTarget, p.sideToMove))
+        return false;
+    flags = onTarget == Empty ? std::uint8_t(Empty) : std::uint8_t(onTarget | CaptureFlag);
+    return true;
+}
+
+// The disambiguated piece shortcut: "Nbd7" or "R1e2" names the first piece
+// in square order on that file or rank whose move to the square is legal.
+// Exact and tolerant matching give the same move: a SAN naming only the file
+// is written when no other such piece shares it, and the tolerant forced
+// file and rank forms take the first in generation order.
+CMove disambiguatedShortcut(CPosition& p, const SmallText& t)
+{
+    const PieceCode type = pieceTypeOfLetter(t.text[0]);
+    const char which = t.text[1];
+    if (type == Empty || !isFileLetter(t.text[2]) || !isRankDigit(t.text[3])
+        || !(isFileLetter(which) || isRankDigit(which)))
+        return NoMove;
+    const Square target = squareFromText(t.text[2], t.text[3]);
+    std::uint8_t flags;
+    if (!flagsOnto(p, target, flags))
+        return NoMove;
+    Square found[8];
+    const int n = piecesReaching(p, type, target, found);
+    const Square king = p.findKing(Colour(p.sideToMove));
+    CMove best = NoMove;
+    for (int i = 0; i < n; ++i) {
+        const bool named = isFileLetter(which) ? fileOf(found[i]) == which - 'a' : rankOf(found[i]) == which - '1';
+        if (!named || (best != NoMove && found[i] > best.from))
+            continue;
+        CMove move(found[i], pieceOf(Colour(p.sideToMove), type), target, flags);
+        if (p.isLegalMove(move, king))
+            best = move;
+    }
+    return best;
+}
+
 // The three-character shortcut: "Nf3" (first legal piece in table order) or
 // "ed5" (a pawn capture from the neighbouring file named).
 CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
@@ -221,46 +303,22 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
     const Square target = squareFromText(t.text[1], t.text[2]);
     const int side = p.sideToMove;
     const PieceCode onTarget = p.board[target];
-    if (ownPiece(onTarget, side))
+    std::uint8_t flags;
+    if (!flagsOnto(p, target, flags))
         return NoMove;
-    const std::uint8_t flags = onTarget == Empty ? std::uint8_t(Empty) : std::uint8_t(onTarget | CaptureFlag);
     const Square king = p.findKing(Colour(side));
     const char first = t.text[0];
 
     if (!isFileLetter(first)) {
-        PieceCode type;
-        switch (first) {
-        case 'B':
-            type = Bishop;
-            break;
-        case 'n':
-            type = Knight;
-            break;
-        case 'r':
-            type = Rook;
-            break;
-        case 'q':
-            type = Queen;
-            break;
-        case 'k':
-            type = King;
-            break;
-        default:
+        const PieceCode type = pieceTypeOfLetter(first);
+        if (type == Empty)
             return NoMove;
-        }
-        const PieceCode piece = pieceOf(Colour(side), type);
         // The generator's tables, so that the first piece found is the first
         // in generation order.
-        const directions::Steps& d = directions::forPiece(type, side);
-        const bool slides = type != Knight && type != King;
-        for (int k = 0; k < d.count; ++k) {
-            int s = target + d.step[k];
-            if (slides)
-                while (onBoard(s) && p.board[s] == Empty)
-                    s += d.step[k];
-            if (!onBoard(s) || p.board[s] != piece)
-                continue;
-            CMove move(Square(s), piece, target, flags);
+        Square found[8];
+        const int n = piecesReaching(p, type, target, found);
+        for (int i = 0; i < n; ++i) {
+            CMove move(found[i], pieceOf(Colour(side), type), target, flags);
             if (p.isLegalMove(move, king))
                 return move;
         }
@@ -338,6 +396,11 @@ CMove readSan(CPosition& position, std::string_view text)
         if (m != NoMove)
             return m;
     }
+    if (wanted.length == 4) {
+        CMove m = disambiguatedShortcut(position, wanted);
+        if (m != NoMove)
+            return m;
+    }
 
     // Exact matching. Only castling or a move to the square the text ends
     // with (before a promotion letter) can match, and only moves to the same
@@ -346,7 +409,10 @@ CMove readSan(CPosition& position, std::string_view text)
     endsWithSquare(wanted, wanted.length, dest1);
     endsWithSquare(wanted, wanted.length - 1, dest2);
     CMoveList legal(CMoveList::Scratch);
-    position.generateLegalMovesTo(dest1, dest2, legal);
+    // Every text a castling move can match, but for its long forms (which
+    // end with its destination), contains an 'o'.
+    const bool mayCastle = std::memchr(wanted.text, 'o', size_t(wanted.length)) != nullptr;
+    position.generateLegalMovesTo(dest1, dest2, mayCastle, legal);
     for (const CMove& m : legal) {
         if (normalise(sanBody(position, m, &legal, false, false)) == wanted)
             return m;

@@ -99,9 +99,10 @@ public:
     void generateLegalMoves(CMoveList& list);
     // Counts the legal moves without storing them.
     int countLegalMoves();
-    // The legal moves that end on either square, and the castling moves, in
-    // generation order: all that a move text naming those squares can mean.
-    void generateLegalMovesTo(Square first, Square second, CMoveList& list);
+    // The legal moves that end on either square, and with castling set the
+    // castling moves, in generation order: all that a move text naming those
+    // squares can mean.
+    void generateLegalMovesTo(Square first, Square second, bool castling, CMoveList& list);
 
     CMove findMove(Square from, Square to, PieceCode promotionCode);
     CMove findUniqueMoveTo(Square to);

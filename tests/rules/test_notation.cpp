@@ -75,6 +75,15 @@ TEST(Notation, ReadSan)
         // table order from d2 (f3), or the other when f3 is pinned.
         {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nd2", "f3d2"}, {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nbd2", "b1d2"},
         {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nfd2", "f3d2"}, {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "Nd2", "b1d2"},
+        // Disambiguated forms name the first such piece in square order that
+        // may legally go; a pinned one is passed over.
+        {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R1a3", "a1a3"}, {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R5a3", "a5a3"},
+        {"4k3/8/8/R7/8/2R5/8/R3K3 w - - 0 1", "Raa3", "a1a3"}, {"4k3/8/8/8/8/8/8/R2RK3 w - - 0 1", "Rdc1", "d1c1"},
+        {"4k3/8/8/8/1b6/8/3N4/1N2K3 w - - 0 1", "Ndc4", "NoMove"},
+        {"4k3/8/8/8/1b6/8/3N4/1N2K3 w - - 0 1", "N1d2", "NoMove"},
+        {"4k3/8/8/8/1b6/2N5/8/1N2K3 w - - 0 1", "Nbd2", "b1d2"},
+        {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "Nfd2", "NoMove"},
+        {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "Nbd2", "b1d2"},
         // Promotions: the long form gives the queen, '=N' the knight.
         {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e7e8", "e7e8q"}, {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8=N", "e7e8n"},
         {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8N", "e7e8n"},
@@ -94,8 +103,7 @@ TEST(Notation, ReadSan)
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "BxNc6", "NoMove"},
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "Nxe5", "f3e5"},
         // Double steps: blocked on the square passed over, or for black.
-        {"4k3/8/8/8/8/4N3/4P3/4K3 w - - 0 1", "e4", "NoMove"},
-        {"4k3/3p4/8/8/8/8/8/4K3 b - - 0 1", "d5", "d7d5"},
+        {"4k3/8/8/8/8/4N3/4P3/4K3 w - - 0 1", "e4", "NoMove"}, {"4k3/3p4/8/8/8/8/8/4K3 b - - 0 1", "d5", "d7d5"},
         {"4k3/3p4/3n4/8/8/8/8/4K3 b - - 0 1", "d5", "NoMove"},
         // Shortcut texts that name no legal move fall through to matching.
         {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e8", "NoMove"}, // push onto the last rank, no pawn
