@@ -64,11 +64,23 @@ inline constexpr CMove BlackShortCastling{71, 8, 103, 39};
 inline constexpr CMove BlackLongCastling{71, 8, 39, 39};
 
 // A caller-owned list of moves with a count. Room for 256 moves: enough for
-// every position (one piece needs at most 32).
+// every position (one piece needs at most 32). Empty slots hold the default
+// move value; a scratch list made with CMoveList(CMoveList::Scratch) skips
+// filling them, for the generator's inner loops.
 struct CMoveList {
     static constexpr int Capacity = 256;
-    CMove moves[Capacity];
+    enum ScratchTag { Scratch };
+    union {
+        CMove moves[Capacity];
+    };
     int count = 0;
+
+    CMoveList()
+    {
+        for (CMove& m : moves)
+            m = DefaultMove;
+    }
+    explicit CMoveList(ScratchTag) {}
 
     void clear() { count = 0; }
     void push(CMove move) { moves[count++] = move; }

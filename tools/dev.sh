@@ -46,16 +46,16 @@ run)
     ;;
 test)
     install_missing build gui test engine
-    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON -DQM_WERROR=ON >/dev/null
+    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON >/dev/null
     cmake --build build/test -j "$jobs"
     (cd build/test && ctest --output-on-failure -j "$jobs" --timeout 600)
     if command -v clang++ >/dev/null; then
         CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DQM_FUZZ=ON -DQM_TESTS=OFF -DQM_GUI=OFF -DQM_WERROR=ON >/dev/null
+            -DQM_FUZZ=ON -DQM_TESTS=OFF -DQM_GUI=OFF >/dev/null
         cmake --build build/fuzz -j "$jobs"
         seconds=${QM_FUZZ_SECONDS:-30}
         shopt -s nullglob
-        for fuzzer in build/fuzz/tests/fuzz/fuzz_*; do
+        for fuzzer in build/fuzz/bin/fuzz_*; do
             [ -x "$fuzzer" ] || continue
             name=$(basename "$fuzzer")
             corpus=build/fuzz/corpus/$name

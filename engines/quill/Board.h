@@ -74,7 +74,9 @@ public:
 
     int pieceOn(int sq) const { return mailbox[sq]; }
     Bitboard pieces(int colour, int type) const { return byType[colour][type]; }
-    int kingSquare(int colour) const { return lsb(byType[colour][King]); }
+    // A playable board has one king each; the mask keeps the index provably
+    // in range (GCC's array-bounds check sees lsb(0) = 64 otherwise).
+    int kingSquare(int colour) const { return lsb(byType[colour][King]) & 63; }
 
     Bitboard attackersTo(int sq, Bitboard occ) const;
     bool isAttacked(int sq, int byColour) const;

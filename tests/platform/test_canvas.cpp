@@ -170,8 +170,9 @@ TEST(CanvasBlit, CopiesClipsAndKeys)
         else
             c.blit(k.dest, src, k.source);
         EXPECT_EQ(rowsOf(c, c.bounds(), Red), k.rows) << k.name;
-        if (std::string(k.name) == "plain" || std::string(k.name) == "keyed")
+        if (std::string(k.name) == "plain" || std::string(k.name) == "keyed") {
             EXPECT_EQ(c.pixel(2, 1), k.transparent ? RgbWhite : TransparentKey) << k.name;
+        }
     }
 }
 

@@ -1,0 +1,395 @@
+// SAN writing and reading, coordinate text.
+//
+// readSan runs for every move of every PGN game read, so the common forms
+// (pawn pushes, pawn captures, undisambiguated piece moves) are answered by
+// two shortcuts without generating all legal moves, and move texts are built
+// in small fixed buffers rather than strings.
+
+#include "rules/Notation.h"
+
+#include "rules/Directions.h"
+
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+constexpr char SanLetters[] = "KBNRPQ# KBNRPQ%";
+constexpr char CoordinateLetters[] = "kbnrpq# kbnrpq%";
+constexpr int MaxNormalised = 19;
+
+// A short text in a fixed buffer; move texts are at most a dozen characters
+// and normalised texts at most 19.
+struct SmallText {
+    char text[32];
+    int length = 0;
+    void add(char c)
+    {
+        if (length < int(sizeof text))
+            text[length++] = c;
+    }
+    void addSquare(Square s)
+    {
+        add(char('a' + s / 16));
+        add(char('1' + s % 16));
+    }
+    void addText(const char* s)
+    {
+        while (*s)
+            add(*s++);
+    }
+    bool operator==(const SmallText& o) const { return length == o.length && std::memcmp(text, o.text, size_t(length)) == 0; }
+    std::string str() const { return std::string(text, size_t(length)); }
+};
+
+char sanLetter(PieceCode code) { return code < 15 ? SanLetters[code] : '?'; }
+
+SmallText normalise(const char* text, size_t size)
+{
+    SmallText out;
+    size_t n = size < size_t(MaxNormalised) ? size : size_t(MaxNormalised);
+    for (size_t i = 0; i < n; ++i) {
+        char c = text[i];
+        switch (c) {
+        case '!': case '#': case '+': case '-': case '=': case '?': case 'x':
+            continue;
+        case '0':
+            out.add('o');
+            continue;
+        default:
+            break;
+        }
+        if (c >= 'A' && c <= 'Z' && c != 'B')
+            c = char(c - 'A' + 'a');
+        out.add(c);
+    }
+    if (out.length > 3 && out.text[out.length - 2] == 'e' && out.text[out.length - 1] == 'p')
+        out.length -= 2;
+    return out;
+}
+
+SmallText normalise(const SmallText& t) { return normalise(t.text, size_t(t.length)); }
+
+// The SAN of a legal move without the check suffix.
+SmallText sanBody(CPosition& position, CMove move, const CMoveList* legalMoves, bool forceRank, bool forceFile)
+{
+    SmallText out;
+    if (move.isCastling()) {
+        out.addText(fileOf(move.to) == 6 ? "O-O" : "O-O-O");
+        return out;
+    }
+    const bool pawnLike = typeOf(move.piece) == Pawn || move.isPromotion();
+    if (!pawnLike)
+        out.add(sanLetter(move.piece));
+
+    bool needFile = false, needRank = false;
+    if (forceRank || forceFile) {
+        needFile = forceFile;
+        needRank = forceRank;
+    } else if (typeOf(move.piece) != King) {
+        auto consider = [&](const CMove& other) {
+            if (other.to != move.to || other.from == move.from || other.piece != move.piece
+                || other.isPromotion() != move.isPromotion())
+                return;
+            if (fileOf(other.from) != fileOf(move.from))
+                needFile = true;
+            else
+                needRank = true;
+        };
+        if (legalMoves) {
+            for (const CMove& other : *legalMoves)
+                consider(other);
+        } else if (!pawnLike) {
+            // Without a list, the rivals are the pieces of the same code that
+            // reach the destination: found by looking back from it along the
+            // piece's own steps, each then tested for legality.
+            const directions::Steps& d = directions::forPiece(typeOf(move.piece), isBlackPiece(move.piece));
+            const bool slides = typeOf(move.piece) != Knight;
+            const Square king = position.findKing(Colour(position.sideToMove));
+            for (int k = 0; k < d.count; ++k) {
+                int s = move.to + d.step[k];
+                if (slides)
+                    while (onBoard(s) && position.board[s] == Empty)
+                        s += d.step[k];
+                if (onBoard(s) && s != move.from && position.board[s] == move.piece) {
+                    CMove rival(Square(s), move.piece, move.to, move.flags);
+                    if (position.isLegalMove(rival, king))
+                        consider(rival);
+                }
+            }
+        }
+        // A pawn-like move has no rival of the same piece from its own file,
+        // and one from another file is a capture, which names the file anyway.
+    }
+    if (pawnLike && move.isCapture())
+        needFile = true;
+    if (needFile)
+        out.add(char('a' + fileOf(move.from)));
+    if (needRank)
+        out.add(char('1' + rankOf(move.from)));
+    if (move.isCapture())
+        out.add('x');
+    out.addSquare(move.to);
+    if (move.isPromotion()) {
+        out.add('=');
+        out.add(sanLetter(move.piece));
+    }
+    return out;
+}
+
+bool isFileLetter(char c) { return c >= 'a' && c <= 'h'; }
+bool isRankDigit(char c) { return c >= '1' && c <= '8'; }
+bool ownPiece(PieceCode code, int side) { return code != Empty && (side == White ? isWhitePiece(code) : isBlackPiece(code)); }
+
+// The pawn push shortcut: "e3" when a pawn stands directly behind e3.
+CMove pawnPushShortcut(CPosition& p, const SmallText& t)
+{
+    if (!isFileLetter(t.text[0]) || !isRankDigit(t.text[1]))
+        return NoMove;
+    const Square target = squareFromText(t.text[0], t.text[1]);
+    if (p.board[target] != Empty)
+        return NoMove;
+    const bool white = p.sideToMove == White;
+    const int from = white ? target - 1 : target + 1;
+    const PieceCode pawn = white ? WhitePawn : BlackPawn;
+    // A push onto the last rank needs a promotion piece: exact matching decides.
+    if (!onBoard(from) || p.board[from] != pawn || rankOf(target) == (white ? 7 : 0))
+        return NoMove;
+    CMove move(Square(from), pawn, target, Empty);
+    return p.isLegalMove(move, p.findKing(Colour(p.sideToMove))) ? move : NoMove;
+}
+
+// The three-character shortcut: "Nf3" (first legal piece in table order) or
+// "ed5" (a pawn capture from the neighbouring file named).
+CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
+{
+    if (!isRankDigit(t.text[2]) || !isFileLetter(t.text[1]))
+        return NoMove;
+    const Square target = squareFromText(t.text[1], t.text[2]);
+    const int side = p.sideToMove;
+    const PieceCode onTarget = p.board[target];
+    if (ownPiece(onTarget, side))
+        return NoMove;
+    const std::uint8_t flags = onTarget == Empty ? std::uint8_t(Empty) : std::uint8_t(onTarget | CaptureFlag);
+    const Square king = p.findKing(Colour(side));
+    const char first = t.text[0];
+
+    if (!isFileLetter(first)) {
+        PieceCode type;
+        switch (first) {
+        case 'B': type = Bishop; break;
+        case 'n': type = Knight; break;
+        case 'r': type = Rook; break;
+        case 'q': type = Queen; break;
+        case 'k': type = King; break;
+        default: return NoMove;
+        }
+        const PieceCode piece = pieceOf(Colour(side), type);
+        // The generator's tables, so that the first piece found is the first
+        // in generation order.
+        const directions::Steps& d = directions::forPiece(type, side);
+        const bool slides = type != Knight && type != King;
+        for (int k = 0; k < d.count; ++k) {
+            int s = target + d.step[k];
+            if (slides)
+                while (onBoard(s) && p.board[s] == Empty)
+                    s += d.step[k];
+            if (!onBoard(s) || p.board[s] != piece)
+                continue;
+            CMove move(Square(s), piece, target, flags);
+            if (p.isLegalMove(move, king))
+                return move;
+        }
+        return NoMove;
+    }
+
+    // A pawn capture names the neighbouring file it comes from.
+    const int fromFile = first - 'a';
+    const int diff = fromFile - fileOf(target);
+    if (diff != 1 && diff != -1)
+        return NoMove;
+    const bool white = side == White;
+    const int fromRank = rankOf(target) + (white ? -1 : 1);
+    if (fromRank < 0 || fromRank > 7 || rankOf(target) == (white ? 7 : 0))
+        return NoMove;
+    const Square from = makeSquare(fromFile, fromRank);
+    const PieceCode pawn = white ? WhitePawn : BlackPawn;
+    if (p.board[from] != pawn)
+        return NoMove;
+    CMove move;
+    if (onTarget != Empty)
+        move = CMove(from, pawn, target, flags);
+    else if (p.enPassant == target && p.enPassant != 0 && rankOf(target) == (white ? 5 : 2))
+        move = CMove(from, pawn, target, white ? 204 : 196);
+    else
+        return NoMove;
+    return p.isLegalMove(move, king) ? move : NoMove;
+}
+
+// A candidate destination parsed from the end of a normalised text: a move
+// whose SAN matches ends with its destination, or with it and a promotion letter.
+bool endsWithSquare(const SmallText& t, int end, Square& square)
+{
+    if (end < 2 || !isFileLetter(t.text[end - 2]) || !isRankDigit(t.text[end - 1]))
+        return false;
+    square = squareFromText(t.text[end - 2], t.text[end - 1]);
+    return true;
+}
+
+} // namespace
+
+std::string writeSan(CPosition& position, CMove move, bool withSuffix, const CMoveList* legalMoves, bool forceRank,
+                     bool forceFile)
+{
+    SmallText san = sanBody(position, move, legalMoves, forceRank, forceFile);
+    if (withSuffix) {
+        position.makeMove(move);
+        if (position.isInCheck())
+            san.add(position.countLegalMoves() == 0 ? '#' : '+');
+        position.unmakeMove();
+    }
+    return san.str();
+}
+
+std::string normaliseSan(std::string_view text)
+{
+    return normalise(text.data(), text.size()).str();
+}
+
+CMove readSan(CPosition& position, std::string_view text)
+{
+    const SmallText wanted = normalise(text.data(), text.size());
+    if (wanted.length == 2) {
+        CMove m = pawnPushShortcut(position, wanted);
+        if (m != NoMove)
+            return m;
+    }
+    if (wanted.length == 3) {
+        CMove m = threeCharacterShortcut(position, wanted);
+        if (m != NoMove)
+            return m;
+    }
+
+    CMoveList legal(CMoveList::Scratch);
+    position.generateLegalMoves(legal);
+
+    // Exact matching. Only castling or a move to the square the text ends
+    // with (before a promotion letter) can match, so others are skipped
+    // without writing their SAN.
+    Square dest1 = NoSquare, dest2 = NoSquare;
+    endsWithSquare(wanted, wanted.length, dest1);
+    endsWithSquare(wanted, wanted.length - 1, dest2);
+    for (const CMove& m : legal) {
+        if (!m.isCastling() && m.to != dest1 && m.to != dest2)
+            continue;
+        if (normalise(sanBody(position, m, &legal, false, false)) == wanted)
+            return m;
+    }
+
+    // Tolerant matching: piece-letter prefixes, forced disambiguation, long
+    // forms and captured-piece letters.
+    const int side = position.sideToMove;
+    for (const CMove& m : legal) {
+        if (m.to != dest1 && m.to != dest2 && !m.isCastling())
+            continue;
+        const char mover = fenLetter(m.isPromotion() ? pieceOf(Colour(side), Pawn) : m.piece);
+        for (int k = 0; k < 4; ++k) {
+            SmallText prefix;
+            if (k == 1 || k == 3)
+                prefix.add(mover);
+            if (k <= 1) {
+                for (int variant = 0; variant < 3; ++variant) {
+                    SmallText candidate = prefix;
+                    SmallText san = sanBody(position, m, &legal, variant == 2, variant == 1);
+                    for (int i = 0; i < san.length; ++i)
+                        candidate.add(san.text[i]);
+                    if (normalise(candidate) == wanted)
+                        return m;
+                }
+            }
+            SmallText longForm = prefix;
+            longForm.addSquare(m.from);
+            if ((k == 2 || k == 3) && m.isCapture())
+                longForm.add(fenLetter(m.captured()));
+            longForm.addSquare(m.to);
+            if (normalise(longForm) == wanted)
+                return m;
+        }
+    }
+    return NoMove;
+}
+
+std::string writeCoordinate(CMove move)
+{
+    if (move == NullMove)
+        return "null";
+    SmallText out;
+    out.addSquare(move.from);
+    out.addSquare(move.to);
+    if (move.isPromotion())
+        out.add(move.piece < 15 ? CoordinateLetters[move.piece] : '?');
+    return out.str();
+}
+
+void makeMoveText(CPosition& position, std::string_view text)
+{
+    CPosition& p = position;
+    p.pushSnapshot();
+    Square from = NoSquare, to = NoSquare;
+    if (text.size() >= 4) {
+        from = squareFromText(text[0], text[1]);
+        to = squareFromText(text[2], text[3]);
+    }
+    // "null", and text that names no squares, only pass the turn.
+    if (text == "null" || !onBoard(from) || !onBoard(to)) {
+        p.enPassant = 0;
+    } else {
+        PieceCode piece = p.board[from];
+        if (text.size() >= 5) {
+            piece = codeFromFenLetter(text[4]);
+            if (text[3] == '1' && isWhitePiece(piece))
+                piece = PieceCode(piece + 8);
+            else if (text[3] == '8' && isBlackPiece(piece) && piece != Empty)
+                piece = PieceCode(piece - 8);
+        }
+        if (typeOf(piece) == Pawn && p.board[to] == Empty && fileOf(from) != fileOf(to)) {
+            --p.pieceCount;
+            const int behind = isWhitePiece(piece) ? to - 1 : to + 1;
+            if (onBoard(behind))
+                p.board[behind] = Empty;
+        } else if (p.board[to] != Empty) {
+            --p.pieceCount;
+        }
+        p.board[from] = Empty;
+        p.board[to] = piece;
+        if (typeOf(piece) == King && (to == from + 32 || from - to == 32)) {
+            if (to == from + 32 && onBoard(to + 16)) {
+                p.board[from + 16] = p.board[to + 16];
+                p.board[to + 16] = Empty;
+            } else if (from - to == 32 && to >= 32) {
+                p.board[from - 16] = p.board[to - 32];
+                p.board[to - 32] = Empty;
+            }
+        }
+        // En-passant square and castling rights as for a played move.
+        p.enPassant = 0;
+        if (typeOf(piece) == Pawn && (from - to == 2 || to - from == 2)) {
+            PieceCode enemyPawn = isWhitePiece(piece) ? BlackPawn : WhitePawn;
+            int left = to - 16, right = to + 16;
+            if ((onBoard(left) && p.board[left] == enemyPawn) || (onBoard(right) && p.board[right] == enemyPawn))
+                p.enPassant = Square(isWhitePiece(piece) ? to - 1 : to + 1);
+        }
+        auto clear = [&](std::uint8_t bits) { p.castlingRights &= std::uint8_t(~bits); };
+        if (from == sq::e1) clear(WhiteShort | WhiteLong);
+        if (from == sq::h1 || to == sq::h1) clear(WhiteShort);
+        if (from == sq::a1 || to == sq::a1) clear(WhiteLong);
+        if (from == sq::e8) clear(BlackShort | BlackLong);
+        if (from == sq::h8 || to == sq::h8) clear(BlackShort);
+        if (from == sq::a8 || to == sq::a8) clear(BlackLong);
+    }
+    p.sideNotToMove = p.sideToMove;
+    p.sideToMove = std::uint8_t(1 - p.sideToMove);
+}
+
+} // namespace qm
