@@ -5,6 +5,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/EngineLoader.h"
+#include "engine/OpeningBook.h"
 #include "engine/PolyglotBook.h"
 #include "game/Game.h"
 #include "game/GameNode.h"
@@ -261,14 +262,29 @@ qm::CMove legalMoveFromText(qm::CPosition& position, std::string text)
     return qm::NoMove;
 }
 
-// A weighted random walk through a Polyglot book from the start position;
-// the same seed gives the same opening.
+// A weighted random walk through a Polyglot or .obk book from the start
+// position ("Good move" choices in an .obk book); the same seed gives the
+// same opening.
 std::vector<std::string> bookOpening(const std::string& path, unsigned seed, int plies)
 {
     std::mt19937 random(seed);
     qm::CPosition position;
     position.setStartPosition();
     std::vector<std::string> moves;
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".obk") == 0) {
+        qm::COpeningBook book;
+        book.setPath(path);
+        book.setMode(2);
+        book.seed(seed);
+        for (int ply = 0; ply < plies; ++ply) {
+            qm::CMove m = book.chooseBookMove(position);
+            if (m == qm::NoMove || legalMoveFromText(position, qm::writeCoordinate(m)) == qm::NoMove)
+                break;
+            moves.push_back(qm::writeCoordinate(m));
+            position.makeMove(m);
+        }
+        return moves;
+    }
     for (int ply = 0; ply < plies; ++ply) {
         std::vector<std::pair<qm::CMove, int>> legal;
         int total = 0;
@@ -441,8 +457,8 @@ int match(const Args& args)
         return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
     };
     if (!book.empty()) {
-        if (!endsWith(book, ".bin"))
-            return usageError(MatchUsage, "--book must be a Polyglot .bin book");
+        if (!endsWith(book, ".bin") && !endsWith(book, ".obk"))
+            return usageError(MatchUsage, "--book must be a .bin or .obk book");
         if (!std::filesystem::exists(book)) {
             std::fprintf(stderr, "qmtool: cannot read book %s\n", book.c_str());
             return 1;
