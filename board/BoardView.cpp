@@ -116,6 +116,24 @@ void CBoardView::setPieceSet(int set)
     if (m_graphicsLoaded) loadPieceStrips();
 }
 
+int CBoardView::textureIdOf(SquareTexture texture)
+{
+    switch (texture) {
+    case SquareTexture::Brown: return 137;
+    case SquareTexture::BlueMarble: return 138;
+    case SquareTexture::GreenMarble: return 139;
+    case SquareTexture::Slate: return 140;
+    case SquareTexture::RedMarble: return 141;
+    case SquareTexture::Maple: return 154;
+    case SquareTexture::Cherry: return 155;
+    case SquareTexture::Oak: return 156;
+    case SquareTexture::BlackMarble: return 165;
+    case SquareTexture::LightBlueMarble: return 166;
+    case SquareTexture::DarkBlueMarble: return 167;
+    }
+    return 137;
+}
+
 void CBoardView::setTexture(int id)
 {
     m_textureId = textureInfo(id).id;
@@ -129,6 +147,14 @@ void CBoardView::selectLayout(int start, int mode)
     const Size screen = m_window.screenSize();
     m_layoutIndex = selectLayoutIndex(start, mode, screen.width, screen.height);
     m_layout = LayoutTable[std::size_t(m_layoutIndex)];
+}
+
+void CBoardView::fitToScreen()
+{
+    const Size c = m_window.clientSize();
+    m_clientRect = {0, 0, c.width, c.height};
+    selectLayout(m_layoutIndex, 0);
+    createToolbarButtons();
 }
 
 Rect CBoardView::squareRectIn(const Rect& area, int squareWidth, int squareHeight, Square square, bool flipped) const

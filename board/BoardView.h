@@ -117,6 +117,8 @@ public:
     void setPieceSet(int set);
     int pieceSet() const { return m_pieceSet; }
     int pieceStrip(int size) const { return m_pieceIds[std::size_t(size)]; }
+    // The resource of a stored texture setting.
+    static int textureIdOf(SquareTexture texture);
     // A texture resource id (137..167); reloads it when graphics are loaded.
     void setTexture(int id);
     int texture() const { return m_textureId; }
@@ -134,6 +136,9 @@ public:
     // window's screen in `mode` (0 playing, 1 position editor); keeps
     // `start` when none fits.
     void selectLayout(int start, int mode);
+    // After a change of the window's size (turning the device): the row of
+    // the new screen, from the current one, in mode 0; the tool buttons again.
+    void fitToScreen();
     int layoutIndex() const { return m_layoutIndex; }
     const BoardLayout& layout() const { return m_layout; }
 
@@ -157,6 +162,8 @@ public:
     void redrawSquare(CCanvas& dc, Square square);
     // redrawSquare straight onto the window.
     void redrawSquareNow(Square square);
+    // One piece of the current set at the layout's piece size, transparent.
+    void drawPieceAt(CCanvas& dc, Point at, PieceCode piece) { drawPiece(dc, at, piece); }
 
     // ---- Marks ----
     Square pickedFrom() const { return m_pickedFrom; }

@@ -1,6 +1,7 @@
 #include "game/GameNode.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace qm {
 
@@ -73,7 +74,11 @@ int countNodes(const CGameNode& node)
 
 std::string nagNumberText(const CGameNode& node)
 {
-    return node.nag ? "$" + std::to_string(node.nag) : std::string();
+    if (!node.nag)
+        return {};
+    char text[8];
+    const int n = std::snprintf(text, sizeof text, "$%u", unsigned(node.nag));
+    return std::string(text, std::size_t(n));
 }
 
 namespace {

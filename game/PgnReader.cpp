@@ -28,6 +28,7 @@ enum CharClass : std::uint8_t {
     Special = 8,      // ';' and '%': may start text that is skipped
     LineEnd = 16,
     StartsToken = 32, // everything the lexer makes a token from
+    Bracket = 64,     // '[', '{' and '"', which skipping must look at
 };
 
 constexpr std::array<std::uint8_t, 256> makeClasses()
@@ -46,6 +47,9 @@ constexpr std::array<std::uint8_t, 256> makeClasses()
     for (char c : std::string_view("\"$()*.<>[]{}"))
         t[std::uint8_t(c)] = StartsToken;
     t[';'] = t['%'] = Special;
+    t['['] |= Bracket;
+    t['{'] |= Bracket;
+    t['"'] |= Bracket;
     return t;
 }
 constexpr std::array<std::uint8_t, 256> Classes = makeClasses();
@@ -76,7 +80,9 @@ struct CPgnReader::Impl {
     bool recordRaw = false;   // the tag section needs raw token text
     bool recordText = true;   // off while movetext is only skipped
     bool unterminated = false;   // a comment ran into the end or into a tag line
-    CPgnToken token, previous;
+    CPgnToken tokens[2];
+    CPgnToken* tok = &tokens[0];    // the look-ahead token
+    CPgnToken* prev = &tokens[1];   // the token consumed last
     bool haveToken = false;
 
     // --- Parser state ----------------------------------------------------
@@ -176,7 +182,7 @@ struct CPgnReader::Impl {
             ++pos;
             last = c;
             if (recordRaw)
-                token.raw += char(c);
+                tok->raw += char(c);
         }
         return c;
     }
@@ -197,11 +203,11 @@ struct CPgnReader::Impl {
         return rawPeek(k) == '"';
     }
 
-    // Whether a backslash and quote at the read position close a tag value
-    // that ends in a backslash: only blanks and ']' follow on the line.
+    // Whether the quote at the read position, after a backslash, closes a
+    // value that ends in a backslash: only blanks and ']' follow on the line.
     bool backslashEndsValue()
     {
-        std::size_t k = 2;
+        std::size_t k = 1;
         while (k < MaxLookAhead && (rawPeek(k) == ' ' || rawPeek(k) == '\t'))
             ++k;
         if (rawPeek(k) != ']')
@@ -262,6 +268,12 @@ struct CPgnReader::Impl {
         }
         // Blanks and characters that start no token are skipped.
         for (;;) {
+            if (!recordRaw) {
+                while (pos < end && !is(static_cast<unsigned char>(buf[pos]), StartsToken | Special)) {
+                    last = static_cast<unsigned char>(buf[pos]);
+                    ++pos;
+                }
+            }
             c = peek();
             if (c < 0)
                 return false;
@@ -308,14 +320,23 @@ struct CPgnReader::Impl {
             return true;
         }
         t.kind = TokSymbol;
-        if (recordText) {
+        if (recordText)
             t.value += char(c);
-            while (is(peek(), SymbolChar))
-                t.value += char(get());
-        } else {
-            while (is(peek(), SymbolChar))
-                ++pos;   // symbol characters are never skipped text
-            last = 'x';
+        // Symbol characters are never skipped text, so whole runs of the
+        // buffer can be taken at once.
+        for (;;) {
+            const std::size_t from = pos;
+            while (pos < end && is(static_cast<unsigned char>(buf[pos]), SymbolChar))
+                ++pos;
+            if (pos > from) {
+                if (recordText)
+                    t.value.append(buf.data() + from, pos - from);
+                if (recordRaw)
+                    t.raw.append(buf.data() + from, pos - from);
+                last = static_cast<unsigned char>(buf[pos - 1]);
+            }
+            if (pos < end || !is(rawPeek(), SymbolChar))
+                break;
         }
         return true;
     }
@@ -325,7 +346,21 @@ struct CPgnReader::Impl {
         // A string ends at its closing quote or, as the standard keeps
         // strings on one line, before the line's end.
         inString = true;
+        const bool raw = recordRaw;   // a string's raw text is never used
+        recordRaw = false;
         for (;;) {
+            const std::size_t from = pos;
+            while (pos < end) {
+                const char b = buf[pos];
+                if (b == '"' || b == '\\' || b == '\r' || b == '\n')
+                    break;
+                ++pos;
+            }
+            if (pos > from) {
+                if (recordText)
+                    t.value.append(buf.data() + from, pos - from);
+                last = static_cast<unsigned char>(buf[pos - 1]);
+            }
             int c = peek();
             if (c < 0 || c == '\n' || c == '\r')
                 break;
@@ -350,6 +385,7 @@ struct CPgnReader::Impl {
                 t.value += char(c);
         }
         inString = false;
+        recordRaw = raw;
         t.kind = TokString;
         return true;
     }
@@ -395,11 +431,11 @@ struct CPgnReader::Impl {
     // Consumes the look-ahead token (kept in previous) and reads the next.
     void consume(int expected)
     {
-        std::swap(previous, token);
-        haveToken = lex(expected, token);
+        std::swap(prev, tok);
+        haveToken = lex(expected, *tok);
     }
 
-    bool at(int kind) const { return haveToken && token.kind == kind; }
+    bool at(int kind) const { return haveToken && tok->kind == kind; }
 
     // --- Parser ------------------------------------------------------------
     bool fail(const char* why)
@@ -422,7 +458,7 @@ struct CPgnReader::Impl {
         while (at(TokLeftBracket) && tagPair()) {
         }
         recordRaw = false;
-        token.raw.clear();
+        tok->raw.clear();
     }
 
     bool tagPair()
@@ -430,18 +466,24 @@ struct CPgnReader::Impl {
         consume(TokSymbol);
         if (!at(TokSymbol))
             return false;
-        std::string name = token.value;
+        std::string name = tok->value;
         consume(TokString);
         if (!haveToken)
             return false;
         std::string value;
-        if (token.kind == TokString) {
-            value = token.value;
+        if (tok->kind == TokString) {
+            value = tok->value;
             consume(TokRightBracket);
-        } else if (token.kind != TokRightBracket) {
+        } else if (tok->kind != TokRightBracket) {
+            if (tok->raw.find_first_of("\r\n") != std::string::npos) {
+                // The tag's line ended without ']' or value: the token
+                // belongs to what follows.
+                game->setTag(name, "");
+                return true;
+            }
             // An unquoted value: the token's raw text and the rest up to ']'
             // (or the line's end).
-            value = token.raw;
+            value = tok->raw;
             for (;;) {
                 const int c = peek();
                 if (c < 0)
@@ -450,17 +492,17 @@ struct CPgnReader::Impl {
                     break;
                 value += char(get());
             }
-            token.offset = offsetHere();
+            tok->offset = offsetHere();
             if (peek() == ']')
                 get();
-            token.kind = TokRightBracket;
-            token.raw.clear();
+            tok->kind = TokRightBracket;
+            tok->raw.clear();
         }
         if (!at(TokRightBracket))
             return false;
         // Text skipped before the ']' that holds a quote means the value had
         // unescaped inner quotes: keep them and the text up to the last one.
-        const std::string& skipped = token.raw;
+        const std::string& skipped = tok->raw;
         const auto lastQuote = skipped.rfind('"');
         if (lastQuote != std::string::npos) {
             value += '"';
@@ -478,21 +520,21 @@ struct CPgnReader::Impl {
         consume(TokComment);
         if (!at(TokComment))
             return;
-        if (token.number == 1) {
+        if (tok->number == 1) {
             // "{}": the lexer has consumed the '}' already.
             consume(TokSymbol);
             return;
         }
         consume(TokRightBrace);
         if (at(TokRightBrace)) {
-            setComment(*current, previous.value);
+            setComment(*current, prev->value);
             consume(TokSymbol);
         }
     }
 
     bool atResult() const
     {
-        return haveToken && (token.kind == TokAsterisk || (token.kind == TokSymbol && isResultText(token.value)));
+        return haveToken && (tok->kind == TokAsterisk || (tok->kind == TokSymbol && isResultText(tok->value)));
     }
 
     bool sequence()
@@ -501,7 +543,7 @@ struct CPgnReader::Impl {
             commentRule();
             if (!haveToken)
                 break;
-            switch (token.kind) {
+            switch (tok->kind) {
             case TokLeftParenthesis:
                 if (!variation())
                     return false;
@@ -525,19 +567,25 @@ struct CPgnReader::Impl {
     {
         // Move number: an INT, or a SYMBOL starting with a number above 0;
         // then any number of periods.
-        if (at(TokInt) || (at(TokSymbol) && startsWithPositiveNumber(token.value))) {
+        if (at(TokInt) || (at(TokSymbol) && startsWithPositiveNumber(tok->value))) {
             consume(TokPeriod);
             while (at(TokPeriod))
                 consume(TokSymbol);
+            // A movetext cut off after a move number ("19.") ends here.
+            if (!haveToken || at(TokLeftBracket) || atResult())
+                return !unterminated || fail("comment not closed");
         }
         if (!move())
             return false;
-        commentRule();
-        while (at(TokNag)) {
-            current->nag = std::uint8_t(token.number & 255);
+        // Annotation: NAGs and comments in any order; the last NAG and the
+        // last comment win.
+        for (;;) {
+            commentRule();
+            if (!at(TokNag))
+                break;
+            current->nag = std::uint8_t(tok->number & 255);
             consume(TokSymbol);
         }
-        commentRule();
         return true;
     }
 
@@ -556,7 +604,7 @@ struct CPgnReader::Impl {
         if (!at(TokSymbol))
             return fail(haveToken ? "a move was expected" : unterminated ? "comment not closed" : "a move was expected");
         consume(TokSymbol);
-        const std::string& text = previous.value;
+        const std::string& text = prev->value;
         const CMove m = readSan(position, text);
         if (m == NoMove)
             return fail("illegal or unknown move");
@@ -624,29 +672,86 @@ struct CPgnReader::Impl {
             consume(TokSymbol);
     }
 
-    // Skips tokens up to the next '[' outside comments; returns its offset
-    // or the end of input.
+    // Skips the rest of a game up to the next '[' outside comments and
+    // strings; returns its offset, or the end of input. Works on the bytes
+    // directly, with the lexer's rules: ';' to the end of the line and '%'
+    // lines are skipped, a comment runs to its '}' or to a tag line, a
+    // string to its quote or the end of its line.
     std::int64_t skipToNextGame()
     {
-        recordText = false;
         recordRaw = false;
-        if (!haveToken)
-            haveToken = lex(TokSymbol, token);   // after a failure at a comment
-        while (haveToken && token.kind != TokLeftBracket) {
-            if (token.kind == TokLeftBrace) {
-                consume(TokComment);
-                if (at(TokComment))
-                    consume(token.number == 1 ? TokSymbol : TokRightBrace);
-                if (at(TokRightBrace))
-                    consume(TokSymbol);
-                if (!haveToken)
-                    haveToken = lex(TokSymbol, token);   // an unclosed comment stopped at a tag line
-                continue;
-            }
-            consume(TokSymbol);
+        if (haveToken) {
+            if (tok->kind == TokLeftBracket)
+                return tok->offset;
+            if (tok->kind == TokLeftBrace)
+                skipCommentBody();
         }
-        recordText = true;
-        return haveToken ? token.offset : offsetHere();
+        haveToken = false;
+        for (;;) {
+            const char* p = buf.data() + pos;
+            const char* const e = buf.data() + end;
+            while (p < e && !is(static_cast<unsigned char>(*p), Special | Bracket))
+                ++p;
+            if (p > buf.data() + pos) {
+                last = static_cast<unsigned char>(p[-1]);
+                pos = std::size_t(p - buf.data());
+            }
+            const int c = rawPeek();
+            if (c < 0)
+                return offsetHere();
+            switch (c) {
+            case '[': return offsetHere();
+            case '{':
+                ++pos;
+                last = c;
+                skipCommentBody();
+                break;
+            case '"':
+                ++pos;
+                last = c;
+                recordText = false;
+                lexString(*tok);
+                recordText = true;
+                break;
+            default:
+                if (peek() == c) {   // not skipped text after all
+                    ++pos;
+                    last = c;
+                }
+                break;
+            }
+        }
+    }
+
+    // After a '{': skips up to and including its '}', or up to a tag line.
+    void skipCommentBody()
+    {
+        inComment = true;
+        for (;;) {
+            const char* p = buf.data() + pos;
+            const char* const e = buf.data() + end;
+            while (p < e && *p != '}' && *p != '[' && *p != '%')
+                ++p;
+            if (p > buf.data() + pos) {
+                last = static_cast<unsigned char>(p[-1]);
+                pos = std::size_t(p - buf.data());
+            }
+            const int c = peek();   // skips a '%' line
+            if (c < 0)
+                break;
+            if (c == '}') {
+                ++pos;
+                last = c;
+                break;
+            }
+            if (c == '[' && (last == '\n' || last == '\r') && atTagLine())
+                break;
+            if (c == '[' || c == '%') {
+                ++pos;
+                last = c;
+            }
+        }
+        inComment = false;
     }
 
     void setStartPosition(bool& valid)
@@ -656,6 +761,10 @@ struct CPgnReader::Impl {
         if (fen.empty()) {
             position.setStartPosition();
         } else {
+            // setFromFen keeps some fields of the position before it on odd
+            // text; start from a fixed one so that a game reads the same in
+            // any reader.
+            position.setStartPosition();
             position.setFromFen(fen);
             valid = position.isValidSetup();
         }
@@ -684,7 +793,7 @@ bool CPgnReader::readGame(std::istream& stream, std::int64_t startOffset, std::i
         m_failure = "cannot read at this offset";
         return false;
     }
-    r.haveToken = r.lex(TokSymbol, r.token);
+    r.haveToken = r.lex(TokSymbol, *r.tok);
     if (!r.haveToken) {
         m_endOfInput = true;
         nextOffset = r.offsetHere();
@@ -704,7 +813,7 @@ bool CPgnReader::readGame(std::istream& stream, std::int64_t startOffset, std::i
         ok = ok && (!r.unterminated || r.fail("comment not closed"));
     }
     if (ok && r.at(TokLeftBracket))
-        nextOffset = r.token.offset;
+        nextOffset = r.tok->offset;
     else
         nextOffset = r.skipToNextGame();
     if (nextOffset <= startOffset)   // cannot happen; guards callers' loops
@@ -730,7 +839,7 @@ bool CPgnReader::scanGame(std::istream& stream, std::int64_t startOffset, std::i
         m_endOfInput = true;
         return false;
     }
-    r.haveToken = r.lex(TokSymbol, r.token);
+    r.haveToken = r.lex(TokSymbol, *r.tok);
     if (!r.haveToken) {
         m_endOfInput = true;
         nextOffset = r.offsetHere();
@@ -740,6 +849,7 @@ bool CPgnReader::scanGame(std::istream& stream, std::int64_t startOffset, std::i
     r.tagSection();
     const std::string& fen = r.game->getTag("FEN");
     if (!fen.empty()) {
+        r.position.setStartPosition();
         r.position.setFromFen(fen);
         r.game->root()->ply = rootPly(r.position.moveNumber, r.position.sideToMove);
     }

@@ -60,7 +60,8 @@ private:
 
     static bool isNameChar(char c)
     {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+               || std::string_view("_+#=:-!?/").find(c) != std::string_view::npos;
     }
 
     static bool mayStartLine(std::string_view word)
@@ -152,8 +153,11 @@ private:
         if (m_options.nagGlyphs)
             san += nagGlyphText(node);
         m_lines.put(san);
-        if (m_options.nagNumbers && node.nag)
-            m_lines.put(" " + nagNumberText(node));
+        if (m_options.nagNumbers && node.nag) {
+            std::string nag = " ";
+            nag += nagNumberText(node);
+            m_lines.put(nag);
+        }
         if (m_options.writeComments && !node.comment.empty()) {
             m_lines.put(" {");
             // A '}' would end the comment early when read back.

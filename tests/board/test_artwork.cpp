@@ -1,33 +1,31 @@
 // The committed bitmaps: sizes, the transparent key, and the properties the
 // board relies on when it copies cells and texture halves.
-#include <gtest/gtest.h>
+#include "platform/Bitmap.h"
 
-#include <QImage>
-#include <QString>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+namespace qm {
 namespace {
 
-constexpr QRgb Key = 0xC0C0C0;
-
-QImage load(const std::string& name)
+CBitmap load(const std::string& name)
 {
-    const QString path = QString(QM_TEST_SOURCE_DIR) + "/../../resources/bitmaps/" + QString::fromStdString(name) + ".png";
-    return QImage(path).convertToFormat(QImage::Format_RGB32);
+    auto b = CBitmap::load(std::filesystem::path(QM_TEST_SOURCE_DIR) / ".." / ".." / "resources" / "bitmaps" / (name + ".png"));
+    return b ? *b : CBitmap();
 }
 
-bool isKey(QRgb p) { return (p & 0xFFFFFF) == Key; }
+bool isKey(Rgb p) { return sameRgb(p, TransparentKey); }
 
 // A colour so close to the key that it would show as a grey fringe or be
 // mistaken for transparency.
-bool nearKey(QRgb p)
+bool nearKey(Rgb p)
 {
-    return !isKey(p) && std::abs(qRed(p) - 192) < 12 && std::abs(qGreen(p) - 192) < 12 && std::abs(qBlue(p) - 192) < 12;
+    return !isKey(p) && std::abs(redOf(p) - 192) < 12 && std::abs(greenOf(p) - 192) < 12 && std::abs(blueOf(p) - 192) < 12;
 }
 
-double luminance(QRgb p) { return 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p); }
+double luminance(Rgb p) { return 0.299 * redOf(p) + 0.587 * greenOf(p) + 0.114 * blueOf(p); }
 
 struct Keyed { const char* name; int w, h; };
 
@@ -48,7 +46,7 @@ TEST(Artwork, KeyedBitmapsHaveTheirSizeAndHardEdges)
 {
     for (const Keyed& k : keyedBitmaps) {
         SCOPED_TRACE(k.name);
-        const QImage im = load(k.name);
+        const CBitmap im = load(k.name);
         ASSERT_FALSE(im.isNull());
         EXPECT_EQ(im.width(), k.w);
         EXPECT_EQ(im.height(), k.h);
@@ -71,7 +69,7 @@ TEST(Artwork, PieceStripsHoldTwelveDistinctCellsOnTheKey)
             const int size = pieceSizes[s];
             const std::string name = std::to_string(700 + 10 * set + s);
             SCOPED_TRACE(name);
-            const QImage im = load(name);
+            const CBitmap im = load(name);
             ASSERT_FALSE(im.isNull());
             ASSERT_EQ(im.width(), 12 * size);
             ASSERT_EQ(im.height(), size);
@@ -82,7 +80,7 @@ TEST(Artwork, PieceStripsHoldTwelveDistinctCellsOnTheKey)
                 int opaque = 0;
                 for (int y = 0; y < size; ++y)
                     for (int x = cell * size; x < (cell + 1) * size; ++x) {
-                        const QRgb p = im.pixel(x, y);
+                        const Rgb p = im.pixel(x, y);
                         EXPECT_FALSE(nearKey(p)) << "cell " << cell << " at " << x << "," << y;
                         if (isKey(p)) continue;
                         ++opaque;
@@ -107,7 +105,7 @@ TEST(Artwork, TexturesHaveALightLeftAndADarkRightHalf)
 {
     for (const char* name : {"137", "138", "139", "140", "141", "154", "155", "156", "165", "166", "167"}) {
         SCOPED_TRACE(name);
-        const QImage im = load(name);
+        const CBitmap im = load(name);
         ASSERT_FALSE(im.isNull());
         ASSERT_EQ(im.width(), 120);
         ASSERT_EQ(im.height(), 60);
@@ -120,3 +118,4 @@ TEST(Artwork, TexturesHaveALightLeftAndADarkRightHalf)
 }
 
 } // namespace
+} // namespace qm

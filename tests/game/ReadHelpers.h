@@ -1,0 +1,39 @@
+#pragma once
+// Reading PGN text held in memory, for tests.
+#include "game/PgnReader.h"
+
+#include <sstream>
+
+namespace qm::test {
+
+struct ReadResult {
+    bool ok = false;
+    std::unique_ptr<CGame> game;
+    std::int64_t next = 0;
+    std::string failure;
+};
+
+inline ReadResult readText(const std::string& text, std::int64_t offset = 0)
+{
+    std::istringstream in(text);
+    CPgnReader reader;
+    ReadResult r;
+    r.ok = reader.readGame(in, offset, r.next, r.game);
+    r.failure = reader.failure();
+    return r;
+}
+
+// The movetext as the writer gives it on one line, without the line ends.
+inline std::string movesOf(CGame& game)
+{
+    COutputOptions o = DatabaseOutputOptions;
+    o.writeTags = false;
+    o.lineWidth = 1 << 20;
+    game.setOutputOptions(o);
+    std::string text = game.toText();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+} // namespace qm::test
