@@ -228,8 +228,11 @@ std::string formatLine(const Line& line)
 }
 
 // Every value that can be read from the file, in file order, one per name.
-std::vector<Line> loadFile(const std::filesystem::path& file)
+// damaged tells whether any line (other than blanks and comments) was lost.
+std::vector<Line> loadFile(const std::filesystem::path& file, bool* damaged = nullptr)
 {
+    if (damaged)
+        *damaged = false;
     std::vector<Line> lines;
     std::FILE* f = std::fopen(file.c_str(), "rb");
     if (!f)
@@ -241,8 +244,11 @@ std::vector<Line> loadFile(const std::filesystem::path& file)
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t nl = text.find('\n', pos);
-        if (nl == std::string::npos)
-            break; // cut short
+        if (nl == std::string::npos) {
+            if (damaged && text.find_first_not_of(" \t\r", pos) != std::string::npos)
+                *damaged = true; // cut short
+            break;
+        }
         std::string_view raw(text.data() + pos, nl - pos);
         pos = nl + 1;
         if (!raw.empty() && raw.back() == '\r')
@@ -251,8 +257,11 @@ std::vector<Line> loadFile(const std::filesystem::path& file)
         if (first == std::string_view::npos || raw[first] == '#')
             continue;
         Line line;
-        if (!parseLine(raw, line))
+        if (!parseLine(raw, line)) {
+            if (damaged)
+                *damaged = true;
             continue;
+        }
         bool replaced = false;
         for (auto& old : lines) {
             if (old.name == line.name) {
@@ -381,7 +390,15 @@ void CRegistrySettings::write(std::string_view name, Value value)
 {
     if (name.empty())
         return;
-    std::vector<Line> lines = loadFile(m_file);
+    bool damaged = false;
+    std::vector<Line> lines = loadFile(m_file, &damaged);
+    if (damaged) {
+        // The clean file drops what could not be read; the damaged one is
+        // kept beside it for a person to look at.
+        std::error_code ec;
+        std::filesystem::copy_file(m_file, m_file.string() + ".damaged",
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+    }
     Line* target = nullptr;
     for (auto& line : lines) {
         if (line.name == name)

@@ -16,7 +16,8 @@
 // line that does not parse is skipped, a last line without its line end is
 // taken as cut short and skipped, of duplicate names the last line wins, and
 // a value of another type than asked reads as absent. The next write saves
-// a clean file holding everything that could be read.
+// a clean file holding everything that could be read, and keeps the damaged
+// file beside it as NAME.conf.damaged.
 
 #include "app/settings/Settings.h"
 

@@ -1,6 +1,7 @@
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/ListLayout.h"
 #include "app/settings/RegistrySettings.h"
+#include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,6 @@ namespace {
 // A fresh folder per test, removed afterwards.
 class SettingsStore : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "qm-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     CRegistrySettings store() { return CRegistrySettings(root, CRegistrySettings::SettingsKey); }
     void writeFile(const std::string& text)
     {
@@ -42,7 +35,8 @@ protected:
         return ss.str();
     }
 
-    fs::path root;
+    test::CTempDir temp{"qm-settings"};
+    const fs::path root = temp.path();
 };
 
 } // namespace
@@ -247,21 +241,22 @@ TEST_F(SettingsStore, DamagedFileLosesOnlyWhatIsDamaged)
         std::int32_t good; // expected value of Good, 0 when unreadable
         const char* name;  // expected value of Name
         int kept;          // lines of Good and Name that the clean file keeps
+        bool damaged = true; // a copy of the damaged file is kept
     } cases[] = {
-        {"intact", good, 42, "Carlsen", 2},
+        {"intact", good, 42, "Carlsen", 2, false},
         {"cut short in a string", "Good = int 42\nName = string \"Carl", 42, "", 1},
         {"cut short in a number", "Name = string \"Carlsen\"\nGood = int 4", 0, "Carlsen", 1},
         {"binary junk between", "Good = int 42\n\x00\xff\x13junk\x80\n\x7f\x01 = = int\nName = string \"Carlsen\"\n"s, 42,
          "Carlsen", 2},
         {"junk glued to a line", "Good = int 42zz\nName = string \"Carlsen\" trailing\n", 0, "", 0},
-        {"duplicate names", "Good = int 1\nName = string \"Carlsen\"\nGood = int 42\n", 42, "Carlsen", 2},
-        {"wrong type", "Good = string \"42\"\nName = string \"Carlsen\"\n", 0, "Carlsen", 2},
+        {"duplicate names", "Good = int 1\nName = string \"Carlsen\"\nGood = int 42\n", 42, "Carlsen", 2, false},
+        {"wrong type", "Good = string \"42\"\nName = string \"Carlsen\"\n", 0, "Carlsen", 2, false},
         {"unknown type", "Good = float 42\nName = string \"Carlsen\"\n", 0, "Carlsen", 1},
         {"out of range", "Good = int 99999999999\nName = string \"Carlsen\"\n", 0, "Carlsen", 1},
         {"bad escape", "Good = int 42\nName = string \"Carl\\qsen\"\n", 42, "", 1},
-        {"windows line ends", "Good = int 42\r\nName = string \"Carlsen\"\r\n", 42, "Carlsen", 2},
+        {"windows line ends", "Good = int 42\r\nName = string \"Carlsen\"\r\n", 42, "Carlsen", 2, false},
         {"comments and blanks", "# hand-edited\n\n   Good   =   int   42  \nName = string \"Carlsen\"\n", 42,
-         "Carlsen", 2},
+         "Carlsen", 2, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -287,6 +282,10 @@ TEST_F(SettingsStore, DamagedFileLosesOnlyWhatIsDamaged)
                 << line;
         }
         EXPECT_EQ(valueLines, 1 + c.kept) << clean;
+        // What was lost can still be found in the damaged file kept beside it.
+        const fs::path damaged = s.filePath().string() + ".damaged";
+        EXPECT_EQ(fs::exists(damaged), c.damaged);
+        fs::remove(damaged);
         fs::remove(s.filePath());
     }
 }
