@@ -235,7 +235,7 @@ TEST(QuillEngine, TimeLevels)
     const Case cases[] = {
         {"one second per move", 1, 1, 0, 99, 700, 1600},
         {"depth limit", 1, 999999, 0, 3, 0, 1000},
-        {"blitz: a small share of 60 s", 0, 60, 0, 99, 50, 4000},
+        {"blitz: a share of 10 s, never more than a third", 0, 10, 0, 99, 50, 3400},
         {"almost nothing left", 0, 0, 0, 99, 0, 600},
         {"40 moves in 4 s", 40, 4, 0, 99, 10, 1000},
     };
