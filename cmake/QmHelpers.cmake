@@ -2,8 +2,14 @@
 add_library(qm_options INTERFACE)
 target_compile_options(qm_options INTERFACE -Wall -Wextra -Wpedantic)
 # Warnings fail every build, so that nobody lands code that CI rejects.
+# GCC 12's flow-based buffer checks misfire on libstdc++ inlined at -O3
+# (std::string copies, bit scans); they stay warnings.
 if(NOT QM_ALLOW_WARNINGS)
   target_compile_options(qm_options INTERFACE -Werror)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(qm_options INTERFACE -Wno-error=restrict -Wno-error=array-bounds
+      -Wno-error=stringop-overflow -Wno-error=stringop-overread -Wno-error=maybe-uninitialized)
+  endif()
 endif()
 if(QM_SANITIZE)
   target_compile_options(qm_options INTERFACE -fsanitize=address,undefined

@@ -4,6 +4,7 @@
 #include "game/Game.h"
 #include "game/PgnReader.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -26,7 +27,8 @@ bool syncPath(const std::string& path, bool folder)
     int fd = ::open(path.c_str(), folder ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
     if (fd < 0)
         return false;
-    bool ok = ::fsync(fd) == 0;
+    // A file system that cannot sync (EINVAL) has nothing more to give.
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
     return ok;
 }

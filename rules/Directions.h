@@ -25,11 +25,16 @@ inline constexpr Steps King[2] = {{{16, -16, -17, -1, 15, 17, 1, -15}, 8}, {{16,
 constexpr const Steps& forPiece(int type, int colour)
 {
     switch (type) {
-    case 0: return King[colour];
-    case 1: return Bishop[colour];
-    case 2: return Knight[colour];
-    case 3: return Rook[colour];
-    default: return Queen[colour];
+    case 0:
+        return King[colour];
+    case 1:
+        return Bishop[colour];
+    case 2:
+        return Knight[colour];
+    case 3:
+        return Rook[colour];
+    default:
+        return Queen[colour];
     }
 }
 

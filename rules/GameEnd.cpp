@@ -60,7 +60,7 @@ CGameState getGameState(CPosition& position)
         if (onBoard(sq))
             ++count[position.board[sq] & 15];
     const bool heavyOrPawn = count[WhiteQueen] || count[WhiteRook] || count[WhitePawn] || count[BlackQueen]
-                             || count[BlackRook] || count[BlackPawn];
+        || count[BlackRook] || count[BlackPawn];
     if (!heavyOrPawn && count[WhiteKnight] + count[WhiteBishop] <= 1 && count[BlackKnight] + count[BlackBishop] <= 1)
         return {true, GameInsufficientMaterial};
     return {};
@@ -72,13 +72,16 @@ CGameEndTexts gameEndTexts(int status, int sideToMove)
     case GameCheckmate:
         return sideToMove == 0 ? CGameEndTexts{"Checkmate", "Black mates", "0-1"}
                                : CGameEndTexts{"Checkmate", "White mates", "1-0"};
-    case GameStalemate: return {"Stalemate, draw", "Stalemate", "1/2-1/2"};
+    case GameStalemate:
+        return {"Stalemate, draw", "Stalemate", "1/2-1/2"};
     case GameThreefoldRepetition:
         return {"Draw by threefold repetition", "Draw by threefold repetition", "1/2-1/2"};
-    case GameFiftyMoveRule: return {"Draw by 50-moves-rule", "Draw by 50-moves-rule", "1/2-1/2"};
+    case GameFiftyMoveRule:
+        return {"Draw by 50-moves-rule", "Draw by 50-moves-rule", "1/2-1/2"};
     case GameInsufficientMaterial:
         return {"Draw by insufficient mating material", "Draw by insufficient material", "1/2-1/2"};
-    default: return {};
+    default:
+        return {};
     }
 }
 

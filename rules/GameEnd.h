@@ -34,9 +34,9 @@ CGameState getGameState(CPosition& position);
 bool samePosition(CHistoryEntry& a, const CHistoryEntry& b);
 
 struct CGameEndTexts {
-    std::string_view message;   // shown to the user
-    std::string_view comment;   // recorded on the node where the game ended
-    std::string_view result;    // the "Result" tag
+    std::string_view message; // shown to the user
+    std::string_view comment; // recorded on the node where the game ended
+    std::string_view result; // the "Result" tag
 };
 
 // The texts for a status above 0; sideToMove is the side to move in the

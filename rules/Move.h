@@ -29,7 +29,13 @@ struct CMove {
     std::uint8_t flags = 14;
 
     constexpr CMove() = default;
-    constexpr CMove(Square f, PieceCode p, Square t, std::uint8_t fl) : from(f), piece(p), to(t), flags(fl) {}
+    constexpr CMove(Square f, PieceCode p, Square t, std::uint8_t fl)
+        : from(f)
+        , piece(p)
+        , to(t)
+        , flags(fl)
+    {
+    }
 
     constexpr bool isCapture() const { return (flags & CaptureFlag) != 0; }
     constexpr bool isPromotion() const { return (flags & PromotionFlag) != 0; }
@@ -80,7 +86,7 @@ struct CMoveList {
         for (CMove& m : moves)
             m = DefaultMove;
     }
-    explicit CMoveList(ScratchTag) {}
+    explicit CMoveList(ScratchTag) { }
 
     void clear() { count = 0; }
     void push(CMove move) { moves[count++] = move; }

@@ -44,7 +44,10 @@ struct LineSteps {
 };
 constexpr LineSteps Lines;
 
-inline bool isEnemy(PieceCode code, int colour) { return colour == White ? isBlackPiece(code) : isWhitePiece(code); }
+inline bool isEnemy(PieceCode code, int colour)
+{
+    return colour == White ? isBlackPiece(code) : isWhitePiece(code);
+}
 
 } // namespace
 
@@ -111,12 +114,18 @@ void CPosition::updateEnPassantAndRights(Square from, Square to, PieceCode piece
             enPassant = Square(isWhitePiece(piece) ? to - 1 : to + 1);
     }
     if (castlingRights) {
-        if (from == sq::e1) castlingRights &= ~(WhiteShort | WhiteLong);
-        if (from == sq::h1 || to == sq::h1) castlingRights &= ~WhiteShort;
-        if (from == sq::a1 || to == sq::a1) castlingRights &= ~WhiteLong;
-        if (from == sq::e8) castlingRights &= ~(BlackShort | BlackLong);
-        if (from == sq::h8 || to == sq::h8) castlingRights &= ~BlackShort;
-        if (from == sq::a8 || to == sq::a8) castlingRights &= ~BlackLong;
+        if (from == sq::e1)
+            castlingRights &= ~(WhiteShort | WhiteLong);
+        if (from == sq::h1 || to == sq::h1)
+            castlingRights &= ~WhiteShort;
+        if (from == sq::a1 || to == sq::a1)
+            castlingRights &= ~WhiteLong;
+        if (from == sq::e8)
+            castlingRights &= ~(BlackShort | BlackLong);
+        if (from == sq::h8 || to == sq::h8)
+            castlingRights &= ~BlackShort;
+        if (from == sq::a8 || to == sq::a8)
+            castlingRights &= ~BlackLong;
     }
 }
 
@@ -344,15 +353,14 @@ struct LegalFilter {
     bool inCheck;
     PieceCode enemyBase;
     mutable int probedFrom = -1;
-    mutable int openedStep = 0;   // the line step towards an attacker, or 0
+    mutable int openedStep = 0; // the line step towards an attacker, or 0
 
     static LegalFilter forSideToMove(CPosition& p)
     {
         const Square king = p.findKing(Colour(p.sideToMove));
         const bool hasKing = onBoard(king) && p.board[king] == pieceOf(Colour(p.sideToMove), King);
-        return LegalFilter{p, hasKing ? king : NoSquare,
-                           hasKing && p.isAttackedBy(Colour(p.sideNotToMove), king),
-                           PieceCode(p.sideNotToMove == White ? 0 : 8)};
+        return LegalFilter{p, hasKing ? king : NoSquare, hasKing && p.isAttackedBy(Colour(p.sideNotToMove), king),
+            PieceCode(p.sideNotToMove == White ? 0 : 8)};
     }
 
     // The step of the line from the king through from when vacating from

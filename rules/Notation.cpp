@@ -39,11 +39,17 @@ struct SmallText {
         while (*s)
             add(*s++);
     }
-    bool operator==(const SmallText& o) const { return length == o.length && std::memcmp(text, o.text, size_t(length)) == 0; }
+    bool operator==(const SmallText& o) const
+    {
+        return length == o.length && std::memcmp(text, o.text, size_t(length)) == 0;
+    }
     std::string str() const { return std::string(text, size_t(length)); }
 };
 
-char sanLetter(PieceCode code) { return code < 15 ? SanLetters[code] : '?'; }
+char sanLetter(PieceCode code)
+{
+    return code < 15 ? SanLetters[code] : '?';
+}
 
 SmallText normalise(const char* text, size_t size)
 {
@@ -52,7 +58,13 @@ SmallText normalise(const char* text, size_t size)
     for (size_t i = 0; i < n; ++i) {
         char c = text[i];
         switch (c) {
-        case '!': case '#': case '+': case '-': case '=': case '?': case 'x':
+        case '!':
+        case '#':
+        case '+':
+        case '-':
+        case '=':
+        case '?':
+        case 'x':
             continue;
         case '0':
             out.add('o');
@@ -69,7 +81,10 @@ SmallText normalise(const char* text, size_t size)
     return out;
 }
 
-SmallText normalise(const SmallText& t) { return normalise(t.text, size_t(t.length)); }
+SmallText normalise(const SmallText& t)
+{
+    return normalise(t.text, size_t(t.length));
+}
 
 // The SAN of a legal move without the check suffix.
 SmallText sanBody(CPosition& position, CMove move, const CMoveList* legalMoves, bool forceRank, bool forceFile)
@@ -138,9 +153,18 @@ SmallText sanBody(CPosition& position, CMove move, const CMoveList* legalMoves, 
     return out;
 }
 
-bool isFileLetter(char c) { return c >= 'a' && c <= 'h'; }
-bool isRankDigit(char c) { return c >= '1' && c <= '8'; }
-bool ownPiece(PieceCode code, int side) { return code != Empty && (side == White ? isWhitePiece(code) : isBlackPiece(code)); }
+bool isFileLetter(char c)
+{
+    return c >= 'a' && c <= 'h';
+}
+bool isRankDigit(char c)
+{
+    return c >= '1' && c <= '8';
+}
+bool ownPiece(PieceCode code, int side)
+{
+    return code != Empty && (side == White ? isWhitePiece(code) : isBlackPiece(code));
+}
 
 // The pawn push shortcut: "e3" when a pawn stands directly behind e3.
 CMove pawnPushShortcut(CPosition& p, const SmallText& t)
@@ -178,12 +202,23 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
     if (!isFileLetter(first)) {
         PieceCode type;
         switch (first) {
-        case 'B': type = Bishop; break;
-        case 'n': type = Knight; break;
-        case 'r': type = Rook; break;
-        case 'q': type = Queen; break;
-        case 'k': type = King; break;
-        default: return NoMove;
+        case 'B':
+            type = Bishop;
+            break;
+        case 'n':
+            type = Knight;
+            break;
+        case 'r':
+            type = Rook;
+            break;
+        case 'q':
+            type = Queen;
+            break;
+        case 'k':
+            type = King;
+            break;
+        default:
+            return NoMove;
         }
         const PieceCode piece = pieceOf(Colour(side), type);
         // The generator's tables, so that the first piece found is the first
@@ -239,8 +274,8 @@ bool endsWithSquare(const SmallText& t, int end, Square& square)
 
 } // namespace
 
-std::string writeSan(CPosition& position, CMove move, bool withSuffix, const CMoveList* legalMoves, bool forceRank,
-                     bool forceFile)
+std::string writeSan(
+    CPosition& position, CMove move, bool withSuffix, const CMoveList* legalMoves, bool forceRank, bool forceFile)
 {
     SmallText san = sanBody(position, move, legalMoves, forceRank, forceFile);
     if (withSuffix) {
@@ -381,12 +416,18 @@ void makeMoveText(CPosition& position, std::string_view text)
                 p.enPassant = Square(isWhitePiece(piece) ? to - 1 : to + 1);
         }
         auto clear = [&](std::uint8_t bits) { p.castlingRights &= std::uint8_t(~bits); };
-        if (from == sq::e1) clear(WhiteShort | WhiteLong);
-        if (from == sq::h1 || to == sq::h1) clear(WhiteShort);
-        if (from == sq::a1 || to == sq::a1) clear(WhiteLong);
-        if (from == sq::e8) clear(BlackShort | BlackLong);
-        if (from == sq::h8 || to == sq::h8) clear(BlackShort);
-        if (from == sq::a8 || to == sq::a8) clear(BlackLong);
+        if (from == sq::e1)
+            clear(WhiteShort | WhiteLong);
+        if (from == sq::h1 || to == sq::h1)
+            clear(WhiteShort);
+        if (from == sq::a1 || to == sq::a1)
+            clear(WhiteLong);
+        if (from == sq::e8)
+            clear(BlackShort | BlackLong);
+        if (from == sq::h8 || to == sq::h8)
+            clear(BlackShort);
+        if (from == sq::a8 || to == sq::a8)
+            clear(BlackLong);
     }
     p.sideNotToMove = p.sideToMove;
     p.sideToMove = std::uint8_t(1 - p.sideToMove);

@@ -13,8 +13,8 @@ namespace qm {
 // The SAN of a legal move of the side to move. legalMoves, when given, are
 // all legal moves of the position. forceRank / forceFile, when either is set,
 // replace the computed disambiguation. The position is unchanged afterwards.
-std::string writeSan(CPosition& position, CMove move, bool withSuffix = true,
-                     const CMoveList* legalMoves = nullptr, bool forceRank = false, bool forceFile = false);
+std::string writeSan(CPosition& position, CMove move, bool withSuffix = true, const CMoveList* legalMoves = nullptr,
+    bool forceRank = false, bool forceFile = false);
 
 // Normalised form of a move text (at most 19 characters).
 std::string normaliseSan(std::string_view text);

@@ -5,19 +5,32 @@ namespace qm {
 PieceCode codeFromFenLetter(char letter)
 {
     switch (letter) {
-    case 'K': return WhiteKing;
-    case 'B': return WhiteBishop;
-    case 'N': return WhiteKnight;
-    case 'R': return WhiteRook;
-    case 'P': return WhitePawn;
-    case 'Q': return WhiteQueen;
-    case 'k': return BlackKing;
-    case 'b': return BlackBishop;
-    case 'n': return BlackKnight;
-    case 'r': return BlackRook;
-    case 'p': return BlackPawn;
-    case 'q': return BlackQueen;
-    default: return Empty;
+    case 'K':
+        return WhiteKing;
+    case 'B':
+        return WhiteBishop;
+    case 'N':
+        return WhiteKnight;
+    case 'R':
+        return WhiteRook;
+    case 'P':
+        return WhitePawn;
+    case 'Q':
+        return WhiteQueen;
+    case 'k':
+        return BlackKing;
+    case 'b':
+        return BlackBishop;
+    case 'n':
+        return BlackKnight;
+    case 'r':
+        return BlackRook;
+    case 'p':
+        return BlackPawn;
+    case 'q':
+        return BlackQueen;
+    default:
+        return Empty;
     }
 }
 

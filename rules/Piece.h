@@ -18,9 +18,20 @@ using PieceCode = std::uint8_t;
 inline constexpr Square NoSquare = 120;
 
 enum Piece : PieceCode {
-    WhiteKing = 0, WhiteBishop = 1, WhiteKnight = 2, WhiteRook = 3, WhitePawn = 4, WhiteQueen = 5,
-    OffBoard = 6, Empty = 7,
-    BlackKing = 8, BlackBishop = 9, BlackKnight = 10, BlackRook = 11, BlackPawn = 12, BlackQueen = 13,
+    WhiteKing = 0,
+    WhiteBishop = 1,
+    WhiteKnight = 2,
+    WhiteRook = 3,
+    WhitePawn = 4,
+    WhiteQueen = 5,
+    OffBoard = 6,
+    Empty = 7,
+    BlackKing = 8,
+    BlackBishop = 9,
+    BlackKnight = 10,
+    BlackRook = 11,
+    BlackPawn = 12,
+    BlackQueen = 13,
 };
 
 // Piece types (code & 7).
@@ -31,17 +42,44 @@ enum Colour : std::uint8_t { White = 0, Black = 1 };
 // Castling-right bits.
 enum CastlingRight : std::uint8_t { WhiteShort = 1, WhiteLong = 2, BlackShort = 4, BlackLong = 8 };
 
-constexpr bool onBoard(int square) { return (square & 0x88) == 0; }
-constexpr int fileOf(int square) { return square >> 4; }
-constexpr int rankOf(int square) { return square & 15; }
-constexpr Square makeSquare(int file, int rank) { return Square(file * 16 + rank); }
-constexpr PieceCode typeOf(PieceCode code) { return code & 7; }
-constexpr bool isWhitePiece(PieceCode code) { return code < 6; }
-constexpr bool isBlackPiece(PieceCode code) { return (code & 8) != 0; }
-constexpr PieceCode pieceOf(Colour colour, PieceCode type) { return PieceCode(type + (colour == Black ? 8 : 0)); }
+constexpr bool onBoard(int square)
+{
+    return (square & 0x88) == 0;
+}
+constexpr int fileOf(int square)
+{
+    return square >> 4;
+}
+constexpr int rankOf(int square)
+{
+    return square & 15;
+}
+constexpr Square makeSquare(int file, int rank)
+{
+    return Square(file * 16 + rank);
+}
+constexpr PieceCode typeOf(PieceCode code)
+{
+    return code & 7;
+}
+constexpr bool isWhitePiece(PieceCode code)
+{
+    return code < 6;
+}
+constexpr bool isBlackPiece(PieceCode code)
+{
+    return (code & 8) != 0;
+}
+constexpr PieceCode pieceOf(Colour colour, PieceCode type)
+{
+    return PieceCode(type + (colour == Black ? 8 : 0));
+}
 
 // Code-to-letter table "KBNRPQ# kbnrpq%"; codes of 14 and above give '?'.
-constexpr char fenLetter(PieceCode code) { return code < 14 ? "KBNRPQ# kbnrpq%"[code] : '?'; }
+constexpr char fenLetter(PieceCode code)
+{
+    return code < 14 ? "KBNRPQ# kbnrpq%"[code] : '?';
+}
 // The twelve piece letters give their code; every other character gives 7 (empty).
 PieceCode codeFromFenLetter(char letter);
 

@@ -29,7 +29,8 @@ long readInteger(std::string_view text, size_t& i)
 } // namespace
 
 CPosition::CPosition()
-    : m_history(std::make_unique<CHistoryEntry[]>(InitialHistoryCapacity)), m_capacity(InitialHistoryCapacity)
+    : m_history(std::make_unique<CHistoryEntry[]>(InitialHistoryCapacity))
+    , m_capacity(InitialHistoryCapacity)
 {
     for (int i = 0; i < m_capacity; ++i) {
         m_history[i].move = DefaultMove;
@@ -110,7 +111,7 @@ void CPosition::setFromFen(std::string_view text)
             }
         }
         if (!endedBySlash && i < n)
-            ++i;   // the '/' between ranks, or the blank after rank 1
+            ++i; // the '/' between ranks, or the blank after rank 1
     }
     // A letter that names no piece still counted; the count is of pieces.
     pieceCount = 0;
@@ -163,9 +164,11 @@ void CPosition::setFromFen(std::string_view text)
         i += 2;
         if (onBoard(ep)) {
             auto isAt = [&](int square, PieceCode code) { return onBoard(square) && board[square] == code; };
-            if (rankOf(ep) == 2 && isAt(ep + 1, WhitePawn) && (isAt(ep + 1 - 16, BlackPawn) || isAt(ep + 1 + 16, BlackPawn)))
+            if (rankOf(ep) == 2 && isAt(ep + 1, WhitePawn)
+                && (isAt(ep + 1 - 16, BlackPawn) || isAt(ep + 1 + 16, BlackPawn)))
                 enPassant = ep;
-            else if (rankOf(ep) == 5 && isAt(ep - 1, BlackPawn) && (isAt(ep - 1 - 16, WhitePawn) || isAt(ep - 1 + 16, WhitePawn)))
+            else if (rankOf(ep) == 5 && isAt(ep - 1, BlackPawn)
+                && (isAt(ep - 1 - 16, WhitePawn) || isAt(ep - 1 + 16, WhitePawn)))
                 enPassant = ep;
         }
     } else {
@@ -204,10 +207,14 @@ std::string CPosition::writeFen() const
     }
     out += sideToMove == White ? " w " : " b ";
     if (castlingRights & (WhiteShort | WhiteLong | BlackShort | BlackLong)) {
-        if (castlingRights & WhiteShort) out += 'K';
-        if (castlingRights & WhiteLong) out += 'Q';
-        if (castlingRights & BlackShort) out += 'k';
-        if (castlingRights & BlackLong) out += 'q';
+        if (castlingRights & WhiteShort)
+            out += 'K';
+        if (castlingRights & WhiteLong)
+            out += 'Q';
+        if (castlingRights & BlackShort)
+            out += 'k';
+        if (castlingRights & BlackLong)
+            out += 'q';
         out += ' ';
     } else {
         out += "- ";
@@ -235,10 +242,14 @@ bool CPosition::isValidSetup() const
                 return false;
         }
     }
-    if ((castlingRights & WhiteShort) && (board[sq::e1] != WhiteKing || board[sq::h1] != WhiteRook)) return false;
-    if ((castlingRights & WhiteLong) && (board[sq::e1] != WhiteKing || board[sq::a1] != WhiteRook)) return false;
-    if ((castlingRights & BlackShort) && (board[sq::e8] != BlackKing || board[sq::h8] != BlackRook)) return false;
-    if ((castlingRights & BlackLong) && (board[sq::e8] != BlackKing || board[sq::a8] != BlackRook)) return false;
+    if ((castlingRights & WhiteShort) && (board[sq::e1] != WhiteKing || board[sq::h1] != WhiteRook))
+        return false;
+    if ((castlingRights & WhiteLong) && (board[sq::e1] != WhiteKing || board[sq::a1] != WhiteRook))
+        return false;
+    if ((castlingRights & BlackShort) && (board[sq::e8] != BlackKing || board[sq::h8] != BlackRook))
+        return false;
+    if ((castlingRights & BlackLong) && (board[sq::e8] != BlackKing || board[sq::a8] != BlackRook))
+        return false;
 
     int count[16] = {};
     for (int s = 0; s < 128; ++s)

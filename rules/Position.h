@@ -38,14 +38,14 @@ inline constexpr std::string_view StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP
 class CPosition {
 public:
     PieceCode board[128];
-    std::uint8_t sideToMove;      // 0 white, 1 black
-    std::uint8_t sideNotToMove;   // always 1 - sideToMove
-    std::uint8_t castlingRights;  // CastlingRight bits
-    Square enPassant;             // square passed over by a double step; 0 for none
-    std::uint8_t pieceCount;      // pieces on the board, kings included
+    std::uint8_t sideToMove; // 0 white, 1 black
+    std::uint8_t sideNotToMove; // always 1 - sideToMove
+    std::uint8_t castlingRights; // CastlingRight bits
+    Square enPassant; // square passed over by a double step; 0 for none
+    std::uint8_t pieceCount; // pieces on the board, kings included
     std::int16_t halfMoveClock;
     std::int16_t moveNumber;
-    Square kingSquare[14];        // cache; only entries 0 and 8 are used
+    Square kingSquare[14]; // cache; only entries 0 and 8 are used
 
     CPosition();
     CPosition(const CPosition& other);

@@ -499,6 +499,12 @@ TEST_F(Database, AppendGame)
     ASSERT_TRUE(db.appendGame(other, *g));
     EXPECT_EQ(readBytes(other), g->toText());
 
+    // A write that fails (a full disk) is a failure, not a success.
+    if (fs::exists("/dev/full")) {
+        EXPECT_FALSE(db.appendGame("/dev/full", *g));
+        EXPECT_EQ(error(db), "5 Error while writing");
+    }
+
     const std::string bad = (dir / "no-such-folder" / "x.pgn").string();
     EXPECT_FALSE(db.appendGame(bad, *g));
     EXPECT_EQ(error(db), "3 Could not open for appending " + bad);

@@ -11,7 +11,10 @@ using namespace qm;
 
 namespace {
 
-Square at(const char* text) { return squareFromText(text[0], text[1]); }
+Square at(const char* text)
+{
+    return squareFromText(text[0], text[1]);
+}
 
 std::vector<std::string> legalSan(CPosition& p)
 {
@@ -37,15 +40,16 @@ void play(CPosition& p, std::initializer_list<const char*> sans)
 TEST(MoveGen, StartPositionOrder)
 {
     CPosition p;
-    EXPECT_EQ(legalSan(p), (std::vector<std::string>{"a3", "a4", "Na3", "Nc3", "b3", "b4", "c3", "c4", "d3", "d4", "e3",
-                                                     "e4", "f3", "f4", "Nf3", "Nh3", "g3", "g4", "h3", "h4"}));
+    EXPECT_EQ(legalSan(p),
+        (std::vector<std::string>{"a3", "a4", "Na3", "Nc3", "b3", "b4", "c3", "c4", "d3", "d4", "e3", "e4", "f3", "f4",
+            "Nf3", "Nh3", "g3", "g4", "h3", "h4"}));
 }
 
 TEST(MoveGen, MoveValues)
 {
     EXPECT_EQ(NullMove.value(), 0u);
     EXPECT_EQ(WhiteShortCastling.value(), 64u | 0u << 8 | 96u << 16 | 39u << 24);
-    EXPECT_LT(std::int32_t(CMove(0, 4, 17, 128 + 12).value()), 0);   // a capture reads negative
+    EXPECT_LT(std::int32_t(CMove(0, 4, 17, 128 + 12).value()), 0); // a capture reads negative
     EXPECT_EQ(CMove(), DefaultMove);
     EXPECT_TRUE(CMove(16, 2, 34, 7).isQuiet());
     EXPECT_FALSE(CMove(1, 4, 2, 7).isQuiet());
@@ -55,7 +59,7 @@ TEST(MoveGen, EnPassant)
 {
     CPosition p;
     play(p, {"e4"});
-    EXPECT_EQ(p.enPassant, 0);   // no black pawn beside e4
+    EXPECT_EQ(p.enPassant, 0); // no black pawn beside e4
     play(p, {"d5", "e5", "f5"});
     EXPECT_EQ(p.enPassant, at("f6"));
     CMoveList moves;
@@ -94,14 +98,13 @@ TEST(MoveGen, Castling)
         bool shortAllowed;
         bool longAllowed;
     } cases[] = {
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true},
-        {"4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},
-        {"4kr2/8/8/8/8/8/8/R3K2R w KQ - 0 1", false, true},     // f1 attacked
-        {"4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", false, false},   // in check
-        {"4k3/8/8/8/8/8/8/R3K1NR w KQ - 0 1", false, true},     // g1 occupied
-        {"1r2k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},     // only b1 attacked
-        {"2r1k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, false},    // c1 attacked
-        {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", true, false},     // b1 occupied
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true}, {"4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true},
+        {"4kr2/8/8/8/8/8/8/R3K2R w KQ - 0 1", false, true}, // f1 attacked
+        {"4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1", false, false}, // in check
+        {"4k3/8/8/8/8/8/8/R3K1NR w KQ - 0 1", false, true}, // g1 occupied
+        {"1r2k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, true}, // only b1 attacked
+        {"2r1k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, false}, // c1 attacked
+        {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", true, false}, // b1 occupied
     };
     for (const Case& c : cases) {
         CPosition p;
@@ -144,7 +147,7 @@ TEST(MoveGen, TakeBackRecountsTheClock)
     p.unmakeMove();
     EXPECT_EQ(p.halfMoveClock, 0);
     EXPECT_EQ(p.moveNumber, 30);
-    p.unmakeMove();   // empty history: nothing happens
+    p.unmakeMove(); // empty history: nothing happens
     EXPECT_EQ(p.writeFen(), "4k3/8/8/8/8/8/8/4K1N1 w - - 0 30");
 }
 
@@ -166,7 +169,7 @@ TEST(MoveGen, Lookups)
     p.setFromFen("4k3/4P3/8/8/8/8/8/1N2KN2 w - - 0 1");
     EXPECT_EQ(p.findUniqueMoveTo(at("d2")), AmbiguousMove);
     CMove promo = p.findUniqueMoveTo(at("e8"));
-    EXPECT_EQ(promo, NoMove);   // e8 is occupied by the black king
+    EXPECT_EQ(promo, NoMove); // e8 is occupied by the black king
     p.setFromFen("7k/4P3/8/8/8/8/8/1N2KN2 w - - 0 1");
     promo = p.findUniqueMoveTo(at("e8"));
     EXPECT_EQ(promo.piece, WhiteQueen);
@@ -211,7 +214,7 @@ TEST(MoveGen, AttacksAndMissingKing)
     EXPECT_FALSE(p.isInCheck());
     CMoveList moves;
     p.generateLegalMoves(moves);
-    EXPECT_EQ(moves.count, 0);   // a side without a king has no legal moves
+    EXPECT_EQ(moves.count, 0); // a side without a king has no legal moves
     p.generatePseudoLegalMoves(moves);
     EXPECT_EQ(moves.count, 14);
 }
@@ -226,7 +229,7 @@ TEST(MoveGen, PinsAndDiscoveredChecks)
     } cases[] = {
         {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 43238},
         {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 3, 9467},
-        {"8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1", 4, 13931},   // en passant that checks
+        {"8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1", 4, 13931}, // en passant that checks
         {"3k4/3p4/8/K1P4r/8/8/8/8 b - - 0 1", 4, 10138},
     };
     for (const Case& c : cases) {

@@ -10,9 +10,15 @@ using namespace qm;
 
 namespace {
 
-Square at(const char* text) { return squareFromText(text[0], text[1]); }
+Square at(const char* text)
+{
+    return squareFromText(text[0], text[1]);
+}
 
-std::string coordinateOrNoMove(CMove m) { return m == NoMove ? "NoMove" : writeCoordinate(m); }
+std::string coordinateOrNoMove(CMove m)
+{
+    return m == NoMove ? "NoMove" : writeCoordinate(m);
+}
 
 } // namespace
 
@@ -22,10 +28,20 @@ TEST(Notation, Normalise)
         const char* text;
         const char* normalised;
     } cases[] = {
-        {"Nf3+", "nf3"},       {"exd6 e.p.", "ed6 e.p."}, {"exd6ep", "ed6"},  {"O-O-O", "ooo"},
-        {"0-0-0", "ooo"},      {"e8=Q!", "e8q"},          {"Bxc6", "Bc6"},    {"bxc6", "bc6"},
-        {"NXf3", "nxf3"},      {"Qh4#", "qh4"},           {"Nf3!?", "nf3"},   {"ep", "ep"},
-        {"Kep", "kep"},        {"a1b2c3d4e5f6g7h8a1b2c3", "a1b2c3d4e5f6g7h8a1b"},
+        {"Nf3+", "nf3"},
+        {"exd6 e.p.", "ed6 e.p."},
+        {"exd6ep", "ed6"},
+        {"O-O-O", "ooo"},
+        {"0-0-0", "ooo"},
+        {"e8=Q!", "e8q"},
+        {"Bxc6", "Bc6"},
+        {"bxc6", "bc6"},
+        {"NXf3", "nxf3"},
+        {"Qh4#", "qh4"},
+        {"Nf3!?", "nf3"},
+        {"ep", "ep"},
+        {"Kep", "kep"},
+        {"a1b2c3d4e5f6g7h8a1b2c3", "a1b2c3d4e5f6g7h8a1b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(normaliseSan(c.text), c.normalised) << c.text;
@@ -36,7 +52,7 @@ TEST(Notation, ReadSan)
     struct Case {
         const char* fen;
         const char* text;
-        const char* expected;   // coordinate text or NoMove
+        const char* expected; // coordinate text or NoMove
     } cases[] = {
         // The start position: pushes, knight forms, long forms.
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e4", "e2e4"},
@@ -57,29 +73,20 @@ TEST(Notation, ReadSan)
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "O-O", "NoMove"},
         // Two knights reach d2: under-disambiguated takes the first in
         // table order from d2 (f3), or the other when f3 is pinned.
-        {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nd2", "f3d2"},
-        {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nbd2", "b1d2"},
-        {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nfd2", "f3d2"},
-        {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "Nd2", "b1d2"},
+        {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nd2", "f3d2"}, {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nbd2", "b1d2"},
+        {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nfd2", "f3d2"}, {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "Nd2", "b1d2"},
         // Promotions: the long form gives the queen, '=N' the knight.
-        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e7e8", "e7e8q"},
-        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8=N", "e7e8n"},
+        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e7e8", "e7e8q"}, {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8=N", "e7e8n"},
         {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8N", "e7e8n"},
-        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8", "NoMove"},            // a promotion needs its piece
-        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e7e8q", "NoMove"},
-        {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fxg8=Q", "f7g8q"},
-        {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fg8", "NoMove"},
-        {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fg8Q", "f7g8q"},
+        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e8", "NoMove"}, // a promotion needs its piece
+        {"7k/4P3/8/8/8/8/8/K7 w - - 0 1", "e7e8q", "NoMove"}, {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fxg8=Q", "f7g8q"},
+        {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fg8", "NoMove"}, {"6rk/5P2/8/8/8/8/8/K7 w - - 0 1", "fg8Q", "f7g8q"},
         // En passant, with its tolerated spellings.
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "exd6", "e5d6"},
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "exd6ep", "e5d6"},
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "ed6", "e5d6"},
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - - 0 2", "exd6", "NoMove"},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "exd6", "e5d6"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "exd6ep", "e5d6"},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "ed6", "e5d6"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - - 0 2", "exd6", "NoMove"},
         // Castling with letters or digits, with check marks.
-        {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "O-O", "e1g1"},
-        {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "0-0", "e1g1"},
-        {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "O-O+", "e1g1"},
-        {"r3k3/8/8/8/8/8/8/4K3 b q - 0 1", "0-0-0", "e8c8"},
+        {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "O-O", "e1g1"}, {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "0-0", "e1g1"},
+        {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "O-O+", "e1g1"}, {"r3k3/8/8/8/8/8/8/4K3 b q - 0 1", "0-0-0", "e8c8"},
         {"r3k3/8/8/8/8/8/8/4K3 b q - 0 1", "O-O", "NoMove"},
         // Captured-piece forms.
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "Bb5xNc6", "b5c6"},
@@ -87,18 +94,18 @@ TEST(Notation, ReadSan)
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "BxNc6", "NoMove"},
         {"r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 3 3", "Nxe5", "f3e5"},
         // Shortcut texts that name no legal move fall through to matching.
-        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e8", "NoMove"},           // push onto the last rank, no pawn
-        {"4k3/8/8/8/8/8/3P4/3QK3 w - - 0 1", "ed3", "NoMove"},         // pawn capture of an own... no pawn
-        {"4k3/8/8/8/8/8/3PQ3/4K3 w - - 0 1", "de3", "NoMove"},         // capture of an own piece
-        {"4k3/8/8/8/8/8/3P4/4K3 w - - 0 1", "de3", "NoMove"},          // en passant onto a non-ep square
-        {"4k3/8/8/8/8/8/3P4/4K3 w - - 0 1", "ae3", "NoMove"},          // a file that is no neighbour
-        {"4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1", "d3", "NoMove"},         // pinned pawn
+        {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e8", "NoMove"}, // push onto the last rank, no pawn
+        {"4k3/8/8/8/8/8/3P4/3QK3 w - - 0 1", "ed3", "NoMove"}, // pawn capture of an own... no pawn
+        {"4k3/8/8/8/8/8/3PQ3/4K3 w - - 0 1", "de3", "NoMove"}, // capture of an own piece
+        {"4k3/8/8/8/8/8/3P4/4K3 w - - 0 1", "de3", "NoMove"}, // en passant onto a non-ep square
+        {"4k3/8/8/8/8/8/3P4/4K3 w - - 0 1", "ae3", "NoMove"}, // a file that is no neighbour
+        {"4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1", "d3", "NoMove"}, // pinned pawn
         {"4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1", "d4", "NoMove"},
-        {"4k3/8/8/8/1b6/8/3N4/4K3 w - - 0 1", "Nf3", "NoMove"},        // pinned knight
-        {"4k3/8/8/8/8/8/8/3RK3 w - - 0 1", "Rd1", "NoMove"},           // onto an own piece... no move
+        {"4k3/8/8/8/1b6/8/3N4/4K3 w - - 0 1", "Nf3", "NoMove"}, // pinned knight
+        {"4k3/8/8/8/8/8/8/3RK3 w - - 0 1", "Rd1", "NoMove"}, // onto an own piece... no move
         {"4k3/8/8/8/8/8/8/3RK3 w - - 0 1", "Ke1", "NoMove"},
-        {"4k3/8/8/8/8/8/8/3RK3 w - - 0 1", "q3", "NoMove"},            // not a file letter
-        {"3k4/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8", "NoMove"},           // promotion square occupied
+        {"4k3/8/8/8/8/8/8/3RK3 w - - 0 1", "q3", "NoMove"}, // not a file letter
+        {"3k4/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8", "NoMove"}, // promotion square occupied
     };
     for (const auto& c : cases) {
         CPosition p;
@@ -114,12 +121,12 @@ TEST(Notation, WriteSan)
 {
     struct Case {
         const char* fen;
-        const char* move;   // coordinate text
+        const char* move; // coordinate text
         const char* san;
     } cases[] = {
         {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "b1d2", "Nbd2"},
         {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "f3d2", "Nfd2"},
-        {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "b1d2", "Nd2"},        // the pinned knight does not count
+        {"4k3/8/8/7b/8/5N2/8/1N1K4 w - - 0 1", "b1d2", "Nd2"}, // the pinned knight does not count
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a1a3", "R1a3"},
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a5a3", "R5a3"},
         {"4k3/8/8/R7/8/2R5/8/R3K3 w - - 0 1", "a1a3", "Ra1a3"},
@@ -139,7 +146,7 @@ TEST(Notation, WriteSan)
         p.setFromFen(c.fen);
         const std::string t = c.move;
         CMove m = p.findMove(at(t.c_str()), at(t.c_str() + 2),
-                             t.size() > 4 ? pieceOf(Colour(p.sideToMove), typeOf(codeFromFenLetter(char(t[4] - 32)))) : 0);
+            t.size() > 4 ? pieceOf(Colour(p.sideToMove), typeOf(codeFromFenLetter(char(t[4] - 32)))) : 0);
         ASSERT_NE(m, NoMove) << c.fen << " " << c.move;
         EXPECT_EQ(writeSan(p, m, true), c.san) << c.fen;
         EXPECT_EQ(readSan(p, c.san), m) << c.san;
@@ -176,7 +183,8 @@ TEST(Notation, MakeMoveText)
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5d6", "4k3/8/3P4/8/8/8/8/4K3 b - - 1 2"},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1", "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1 1"},
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8", "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 1 2"},
-        {"rnbqkbnr/pppp1ppp/8/8/4p3/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "d2d4", "rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b KQkq d3 1 1"},
+        {"rnbqkbnr/pppp1ppp/8/8/4p3/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "d2d4",
+            "rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b KQkq d3 1 1"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "null", "4k3/8/8/8/8/8/8/4K3 b - - 1 1"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1", "4k3/8/8/8/8/8/8/4K3 b - - 1 1"},
     };

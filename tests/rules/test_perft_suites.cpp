@@ -22,7 +22,10 @@ struct PerftCase {
     std::uint64_t nodes;
 };
 
-std::filesystem::path dataFile(const char* name) { return std::filesystem::path(QM_SHARED_DATA) / "perft" / name; }
+std::filesystem::path dataFile(const char* name)
+{
+    return std::filesystem::path(QM_SHARED_DATA) / "perft" / name;
+}
 
 // "FEN ;D1 20 ;D2 400 ..." lines; keeps the deepest depth within the budget.
 std::vector<PerftCase> readEpd(const std::filesystem::path& path, std::uint64_t budget)
@@ -75,7 +78,8 @@ std::vector<PerftCase> readPerftFile(const std::filesystem::path& path, std::uin
         } else if (line.rfind("perft ", 0) == 0 && !current.fen.empty()) {
             int depth = 0;
             unsigned long long nodes = 0;
-            if (std::sscanf(line.c_str(), "perft %d %llu", &depth, &nodes) == 2 && nodes <= budget && depth > current.depth) {
+            if (std::sscanf(line.c_str(), "perft %d %llu", &depth, &nodes) == 2 && nodes <= budget
+                && depth > current.depth) {
                 current.depth = depth;
                 current.nodes = nodes;
             }
@@ -106,8 +110,20 @@ protected:
     }
 };
 
-TEST_F(PerftSuite, PychessSuite) { runSuite(readEpd(dataFile("pychess-perftsuite.epd"), 300000)); }
-TEST_F(PerftSuite, SedlakSuite) { runSuite(readEpd(dataFile("pychess-perftsuite2.epd"), 1200000)); }
-TEST_F(PerftSuite, TrickyPositions) { runSuite(readPerftFile(dataFile("pythonchess-tricky.perft"), 300000)); }
+TEST_F(PerftSuite, PychessSuite)
+{
+    runSuite(readEpd(dataFile("pychess-perftsuite.epd"), 300000));
+}
+TEST_F(PerftSuite, SedlakSuite)
+{
+    runSuite(readEpd(dataFile("pychess-perftsuite2.epd"), 1200000));
+}
+TEST_F(PerftSuite, TrickyPositions)
+{
+    runSuite(readPerftFile(dataFile("pythonchess-tricky.perft"), 300000));
+}
 // Thousands of random positions: every third, at a shallow depth.
-TEST_F(PerftSuite, RandomPositions) { runSuite(readPerftFile(dataFile("pythonchess-random.perft"), 20000), 3); }
+TEST_F(PerftSuite, RandomPositions)
+{
+    runSuite(readPerftFile(dataFile("pythonchess-random.perft"), 20000), 3);
+}

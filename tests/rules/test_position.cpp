@@ -16,10 +16,13 @@ struct FenCase {
 // FEN read and written back: the kept rights and en-passant squares, clock
 // defaults and the odd but defined readings of malformed ranks.
 const FenCase FenCases[] = {
-    {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+    {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
     {"4k3/8/8/8/8/8/8/4K2R w KQ - 0 1", "4k3/8/8/8/8/8/8/4K2R w K - 0 1"},
-    {"rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2", "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2"},
-    {"rnbqkbnr/ppp1pppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2", "rnbqkbnr/ppp1pppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2"},
+    {"rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2",
+        "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2"},
+    {"rnbqkbnr/ppp1pppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 2",
+        "rnbqkbnr/ppp1pppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2"},
     {"4k3/8/8/8/8/8/8/4K3 w - - -5 0", "4k3/8/8/8/8/8/8/4K3 w - - 0 1"},
     {"4k3/8/8/8/8/8/8/4K3 b - -", "4k3/8/8/8/8/8/8/4K3 b - - 0 1"},
     {"4k3/8/8/8/8/8/8/4K3 w - - 12 40", "4k3/8/8/8/8/8/8/4K3 w - - 12 40"},
@@ -108,16 +111,15 @@ TEST(Position, ValidSetup)
         bool valid;
     } cases[] = {
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", true},
-        {"4k3/8/8/8/8/8/8/3KK3 w - - 0 1", false},                  // two white kings
-        {"4k2P/8/8/8/8/8/8/4K3 w - - 0 1", false},                  // white pawn on h8
-        {"4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1", false},           // nine black pawns
-        {"4k3/8/8/8/8/7N/PPPPPPPP/NN2K3 w - - 0 1", false},         // 8 pawns + 3 knights
-        {"4k3/8/8/8/8/8/PPPPPPPN/NN2K3 w - - 0 1", true},           // 7 pawns + 3 knights: one promotion
-        {"4k3/8/8/8/8/8/PPPPPPPP/QQ2K3 w - - 0 1", false},          // 8 pawns + 2 queens
-        {"4k3/8/8/8/8/8/PPPPPPP1/QQ2K3 w - - 0 1", true},           // 7 pawns + 2 queens
-        {"4k3/8/8/8/8/8/8/4R1K1 w - - 0 1", false},                 // black king in check, white to move
-        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true},
-        {"4k3/8/8/8/8/8/8/8 w - - 0 1", false},                     // no white king
+        {"4k3/8/8/8/8/8/8/3KK3 w - - 0 1", false}, // two white kings
+        {"4k2P/8/8/8/8/8/8/4K3 w - - 0 1", false}, // white pawn on h8
+        {"4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1", false}, // nine black pawns
+        {"4k3/8/8/8/8/7N/PPPPPPPP/NN2K3 w - - 0 1", false}, // 8 pawns + 3 knights
+        {"4k3/8/8/8/8/8/PPPPPPPN/NN2K3 w - - 0 1", true}, // 7 pawns + 3 knights: one promotion
+        {"4k3/8/8/8/8/8/PPPPPPPP/QQ2K3 w - - 0 1", false}, // 8 pawns + 2 queens
+        {"4k3/8/8/8/8/8/PPPPPPP1/QQ2K3 w - - 0 1", true}, // 7 pawns + 2 queens
+        {"4k3/8/8/8/8/8/8/4R1K1 w - - 0 1", false}, // black king in check, white to move
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", true}, {"4k3/8/8/8/8/8/8/8 w - - 0 1", false}, // no white king
     };
     for (const Case& c : cases) {
         CPosition p;
@@ -132,15 +134,15 @@ TEST(Position, ValidSetupChecksRightsAndEnPassantSetDirectly)
     // editor does) are checked against the pieces.
     CPosition p;
     p.setFromFen("4k3/8/8/8/8/8/8/4K1R1 w - - 0 1");
-    p.castlingRights = WhiteShort;                 // rook on g1, not h1
+    p.castlingRights = WhiteShort; // rook on g1, not h1
     EXPECT_FALSE(p.isValidSetup());
 
     p.setFromFen("4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1");
-    p.enPassant = makeSquare(3, 5);                // d6, white to move: fine
+    p.enPassant = makeSquare(3, 5); // d6, white to move: fine
     EXPECT_TRUE(p.isValidSetup());
     p.sideToMove = Black;
     p.sideNotToMove = White;
-    EXPECT_FALSE(p.isValidSetup());                // rank 6 with black to move
+    EXPECT_FALSE(p.isValidSetup()); // rank 6 with black to move
 }
 
 TEST(Position, FindKing)

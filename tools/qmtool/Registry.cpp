@@ -12,8 +12,8 @@ void Registry::add(std::vector<std::string> words, std::string usage, std::funct
 
 int usageError(std::string_view usage, std::string_view message)
 {
-    std::fprintf(stderr, "qmtool: %.*s; usage: qmtool %.*s\n", int(message.size()), message.data(),
-                 int(usage.size()), usage.data());
+    std::fprintf(stderr, "qmtool: %.*s; usage: qmtool %.*s\n", int(message.size()), message.data(), int(usage.size()),
+        usage.data());
     return 2;
 }
 

@@ -13,8 +13,8 @@ namespace qmtool {
 using Args = std::vector<std::string>;
 
 struct Command {
-    std::vector<std::string> words;   // e.g. {"pgn", "check"}
-    std::string usage;                // the arguments, for the usage line
+    std::vector<std::string> words; // e.g. {"pgn", "check"}
+    std::string usage; // the arguments, for the usage line
     std::function<int(const Args&)> run;
 };
 

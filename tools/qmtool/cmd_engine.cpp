@@ -56,11 +56,13 @@ std::unique_ptr<qm::CEnginePlugin> loadByUserName(qm::IDynamicLoader& loader, co
     std::unique_ptr<qm::CEnginePlugin> plugin;
     qm::LoadFailure failure;
     switch (qm::loadEnginePlugin(loader, chosen->path, plugin, failure)) {
-    case qm::LoadResult::Loaded: return plugin;
+    case qm::LoadResult::Loaded:
+        return plugin;
     case qm::LoadResult::LoadFailed:
         std::fprintf(stderr, "qmtool: %s\n", qm::loadFailureMessage(chosen->path, failure.error).c_str());
         return nullptr;
-    case qm::LoadResult::MissingExport: break;
+    case qm::LoadResult::MissingExport:
+        break;
     }
     std::fprintf(stderr, "qmtool: %s is not an engine\n", chosen->path.c_str());
     return nullptr;
@@ -79,8 +81,8 @@ int engineList(const Args& args)
 const char* const AddUciUsage = "engine add-uci NAME [--option NAME=VALUE]... COMMAND...";
 
 // Writes a file through a temporary beside it, so a failure leaves no half file.
-bool writeFileAtomically(const std::filesystem::path& path, const std::string& content, bool copyFrom,
-                         const std::filesystem::path& source)
+bool writeFileAtomically(
+    const std::filesystem::path& path, const std::string& content, bool copyFrom, const std::filesystem::path& source)
 {
     std::filesystem::path tmp = path;
     tmp += ".tmp";
@@ -150,8 +152,8 @@ int engineAddUci(const Args& args)
         std::fprintf(stderr, "qmtool: %s exists and is not a UCI bridge; choose another NAME\n", library.c_str());
         return 1;
     }
-    if (!writeFileAtomically(config, command + "\n" + setup, false, {}) ||
-        !writeFileAtomically(library, "", true, bridge)) {
+    if (!writeFileAtomically(config, command + "\n" + setup, false, {})
+        || !writeFileAtomically(library, "", true, bridge)) {
         std::fprintf(stderr, "qmtool: cannot write %s\n", library.c_str());
         return 1;
     }

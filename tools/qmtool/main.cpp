@@ -30,8 +30,7 @@ int main(int argc, char** argv)
                 list += (i ? " " : "") + command.words[i];
         }
         std::fprintf(stderr, "qmtool: %s; commands:%s\n",
-                     words.empty() ? "no command given" : ("unknown command '" + words[0] + "'").c_str(),
-                     list.c_str());
+            words.empty() ? "no command given" : ("unknown command '" + words[0] + "'").c_str(), list.c_str());
         return 2;
     }
     qmtool::Args rest(words.begin() + long(best->words.size()), words.end());
