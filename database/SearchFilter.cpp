@@ -1,5 +1,7 @@
 #include "database/SearchFilter.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -142,6 +144,27 @@ void filterEntries(const std::vector<CDatabaseEntry>& entries, const CSearchFilt
             continue;
         result.push_back(e);
     }
+}
+
+std::vector<std::string_view> distinctValues(const std::vector<CDatabaseEntry>& entries, CDatabaseEntry::Field field)
+{
+    std::vector<std::string_view> values;
+    if (entries.empty())
+        return values;
+    // Entries of one pool share ids, so each text is looked at once.
+    std::vector<bool> seen(entries.front().pool ? entries.front().pool->size() : 0, false);
+    for (const auto& e : entries) {
+        const TextId id = e.texts[field];
+        if (e.pool == entries.front().pool && id < seen.size()) {
+            if (seen[id])
+                continue;
+            seen[id] = true;
+        }
+        values.push_back(e.text(field));
+    }
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
 }
 
 } // namespace qm

@@ -48,4 +48,9 @@ bool matches(const CDatabaseEntry& entry, const CSearchFilter& criteria);
 void filterEntries(const std::vector<CDatabaseEntry>& entries, const CSearchFilter& criteria,
                    std::vector<CDatabaseEntry>& result);
 
+// Every distinct value of one field among the entries, sorted byte by byte
+// (so upper-case names come before lower-case ones), the empty value
+// included once when present: the lists of the "Find" page.
+std::vector<std::string_view> distinctValues(const std::vector<CDatabaseEntry>& entries, CDatabaseEntry::Field field);
+
 } // namespace qm

@@ -7,6 +7,7 @@ namespace qm {
 
 CGame::CGame()
 {
+    m_tags.reserve(12);   // the seven and the few most games add
     for (const char* name : {"Event", "Site", "Date", "Round", "White", "Black"})
         setTag(name, "");
     setTag("Result", "*");

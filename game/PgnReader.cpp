@@ -56,7 +56,11 @@ constexpr std::array<std::uint8_t, 256> Classes = makeClasses();
 
 constexpr bool is(int c, std::uint8_t cls) { return c >= 0 && (Classes[std::size_t(c)] & cls) != 0; }
 
-bool isResultText(std::string_view s) { return s == "1-0" || s == "0-1" || s == "1/2-1/2"; }
+bool isResultText(std::string_view s)
+{
+    return (s.size() == 3 || s.size() == 7) && (s[0] == '0' || s[0] == '1')
+           && (s == "1-0" || s == "0-1" || s == "1/2-1/2");
+}
 
 constexpr std::size_t BufferSize = 1 << 16;
 // How far the lexer may look ahead for its line-based checks.
@@ -619,18 +623,18 @@ struct CPgnReader::Impl {
         } else {
             if (++nodes > MaxNodes)
                 return fail("too many moves");
-            const std::size_t glyphAt = text.find_first_of("!?");
-            std::string san = text.substr(0, glyphAt);
+            std::size_t glyphAt = 0;
+            while (glyphAt < text.size() && text[glyphAt] != '!' && text[glyphAt] != '?')
+                ++glyphAt;
             std::uint8_t nag = 0;
-            if (glyphAt != std::string::npos) {
+            if (glyphAt < text.size()) {
                 std::size_t e = glyphAt;
                 while (e < text.size() && (text[e] == '!' || text[e] == '?'))
                     ++e;
                 nag = nagFromGlyph(std::string_view(text).substr(glyphAt, e - glyphAt));
             }
-            if (san.empty())
-                san = writeSan(position, m);
-            auto node = std::make_unique<CGameNode>(m, std::move(san), current->ply + 1, std::string(), nag, 0);
+            auto node = std::make_unique<CGameNode>(m, glyphAt ? text.substr(0, glyphAt) : writeSan(position, m),
+                                                    current->ply + 1, std::string(), nag, 0);
             CGameNode* raw = node.get();
             addChild(*current, std::move(node));
             current = raw;

@@ -147,6 +147,18 @@ TEST(Filter, CriteriaTable)
     }
 }
 
+TEST(Filter, DistinctValuesSortedByteByByte)
+{
+    CTextPool pool;
+    auto entries = makeEntries(pool);
+    entries.push_back(CDatabaseEntry::make(pool, 5, {"bergmann, a.", "", "", "", "", "", ""}));
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(distinctValues(entries, CDatabaseEntry::White),
+              (V{"Bergmann, A.", "Jones, P.", "Lindqvist, K.", "Smith, J.", "bergmann, a."}));
+    EXPECT_EQ(distinctValues(entries, CDatabaseEntry::Eco), (V{"", "A00", "B22", "B29", "C45", "E12"}));
+    EXPECT_TRUE(distinctValues({}, CDatabaseEntry::Event).empty());
+}
+
 TEST(TextPool, InternsOncePerText)
 {
     CTextPool pool;

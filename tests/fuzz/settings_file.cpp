@@ -10,14 +10,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::filesystem::path root = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qm-fuzz-settings-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
+    // A folder per input: libFuzzer ends without running exit handlers.
+    std::string pattern = (std::filesystem::temp_directory_path() / "qm-fuzz-settings-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        std::abort();
+    const std::filesystem::path root = pattern;
     qm::CRegistrySettings store(root, "Fuzz");
-    std::filesystem::remove(store.filePath().string() + ".damaged");
     std::ofstream(store.filePath(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     std::int32_t i = 0;
@@ -38,5 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string after((std::istreambuf_iterator<char>(second)), {});
     if (before != after)
         std::abort();
+    std::filesystem::remove_all(root);
     return 0;
 }
