@@ -13,7 +13,9 @@ namespace {
 using namespace qm;
 
 struct Board {
-    Board() : window({480, 640}, 0, clock), view(window, settings, client)
+    Board()
+        : window({480, 640}, 0, clock)
+        , view(window, settings, client)
     {
         position.setFromFen("r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5");
         view.setGamePosition(&position);
@@ -51,7 +53,8 @@ void animationFrame(benchmark::State& state)
     int i = 0;
     for (auto _ : state) {
         const int t = i++ % 32;
-        b.view.moveSprite(WhiteKnight, from.left + 24 + (to.left - from.left) * t / 32, from.top + 24 + (to.top - from.top) * t / 32);
+        b.view.moveSprite(
+            WhiteKnight, from.left + 24 + (to.left - from.left) * t / 32, from.top + 24 + (to.top - from.top) * t / 32);
     }
     b.view.endSprite(WhiteKnight, from.left + 24, from.top + 24);
 }

@@ -32,21 +32,26 @@ const std::array<BoardLayout, LayoutCount> LayoutTable = {{
 
 int selectLayoutIndex(int start, int mode, int screenWidth, int screenHeight)
 {
-    if (start < 0 || start >= LayoutCount) start = 0;
+    if (start < 0 || start >= LayoutCount)
+        start = 0;
     for (int i = 0; i < LayoutCount; ++i) {
         const int row = (start + i) % LayoutCount;
         const BoardLayout& l = LayoutTable[std::size_t(row)];
-        if (l.screenWidth == screenWidth && l.screenHeight == screenHeight && l.mode == mode) return row;
+        if (l.screenWidth == screenWidth && l.screenHeight == screenHeight && l.mode == mode)
+            return row;
     }
     return start;
 }
 
-const std::array<const char*, PieceSetCount> PieceSetNames = {"Cases", "Leipzig", "Mark", "Spanish", "Toonish", "Blocks"};
+const std::array<const char*, PieceSetCount> PieceSetNames
+    = {"Cases", "Leipzig", "Mark", "Spanish", "Toonish", "Blocks"};
 
 int pieceStripId(int pieceSet, int pieceSize)
 {
-    if (pieceSet < 0 || pieceSet >= PieceSetCount) pieceSet = 0;
-    if (pieceSize < 0 || pieceSize >= int(PieceSizes.size())) pieceSize = 0;
+    if (pieceSet < 0 || pieceSet >= PieceSetCount)
+        pieceSet = 0;
+    if (pieceSize < 0 || pieceSize >= int(PieceSizes.size()))
+        pieceSize = 0;
     return 700 + 10 * pieceSet + pieceSize;
 }
 
@@ -67,7 +72,8 @@ const std::array<TextureInfo, TextureCount> Textures = {{
 const TextureInfo& textureInfo(int id)
 {
     for (const TextureInfo& t : Textures)
-        if (t.id == id) return t;
+        if (t.id == id)
+            return t;
     return Textures[0];
 }
 

@@ -13,23 +13,23 @@ namespace qm {
 // resource ids are 16-bit values kept as int.
 struct BoardLayout {
     int screenWidth, screenHeight;
-    int mode;               // 0 playing, 1 position editor
-    int togglePressed;      // 1: the "Toggle layout" button shows pressed
-    int pieceSize;          // index into PieceSizes
+    int mode; // 0 playing, 1 position editor
+    int togglePressed; // 1: the "Toggle layout" button shows pressed
+    int pieceSize; // index into PieceSizes
     int squareWidth, squareHeight;
-    int frameWidth;         // pen width of the red selection frames
-    int pieceOffset;        // rows skipped at the top of a piece cell
+    int frameWidth; // pen width of the red selection frames
+    int pieceOffset; // rows skipped at the top of a piece cell
     int previewPieceSize, previewSquareSize;
-    int statusValue1;       // width of the clock area
-    int topStripLength;     // length of the top and bottom strips, 0 without them
-    int sideStripLength;    // height of the left and right strips
+    int statusValue1; // width of the clock area
+    int topStripLength; // length of the top and bottom strips, 0 without them
+    int sideStripLength; // height of the left and right strips
     int bottomStripHeight, leftStripWidth, rightStripWidth;
-    int statusValue2;       // characters of the principal variation per status line
-    int statusValue3;       // height of one status text line
-    int boardX, boardY;     // top-left corner of the squares; boardY is the top strip height
-    int buttonX;            // left edge of the tool-button column
+    int statusValue2; // characters of the principal variation per status line
+    int statusValue3; // height of one status text line
+    int boardX, boardY; // top-left corner of the squares; boardY is the top strip height
+    int buttonX; // left edge of the tool-button column
     int iconSize, buttonWidth, buttonHeight;
-    std::array<int, 2> topStrip, bottomStrip, leftStrip, rightStrip;   // normal, flipped; 0 for none
+    std::array<int, 2> topStrip, bottomStrip, leftStrip, rightStrip; // normal, flipped; 0 for none
     int setupDialog;
     int gameDetailsDialog, gameMovesDialog, commentDialog, bookDialog;
     int listX, listY, listWidth, listHeight;

@@ -14,7 +14,11 @@ namespace {
 // Marks a sprite operation as running for as long as it lives.
 class BusyGuard {
 public:
-    explicit BusyGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    explicit BusyGuard(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
     ~BusyGuard() { m_flag = false; }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
@@ -23,13 +27,17 @@ private:
     bool& m_flag;
 };
 
-Colour colourOf(PieceCode piece) { return isBlackPiece(piece) ? Black : White; }
+Colour colourOf(PieceCode piece)
+{
+    return isBlackPiece(piece) ? Black : White;
+}
 
 } // namespace
 
 void CBoardView::beginSprite(PieceCode piece, int x, int y)
 {
-    if (m_spriteBusy || m_position == nullptr) return;
+    if (m_spriteBusy || m_position == nullptr)
+        return;
     if (m_spriteActive) {
         moveSprite(piece, x, y);
         return;
@@ -67,12 +75,14 @@ void CBoardView::beginSprite(PieceCode piece, int x, int y)
                 };
                 bare(a.move.to);
                 if (a.move.isCastling()) {
-                    const Square king = (fileOf(a.move.from) == 6 || fileOf(a.move.from) == 2) ? a.move.from : a.move.to;
+                    const Square king
+                        = (fileOf(a.move.from) == 6 || fileOf(a.move.from) == 2) ? a.move.from : a.move.to;
                     const Square rook = makeSquare(fileOf(king) == 6 ? 5 : 3, rankOf(king));
                     const Rect r = squareRectIn(area, w, h, rook, m_flipped);
                     drawPiece(bg, {r.left, r.top}, PieceCode(a.move.piece + 3));
                 }
-                if (a.move.isEnPassant()) bare(makeSquare(fileOf(a.move.from), rankOf(a.move.to)));
+                if (a.move.isEnPassant())
+                    bare(makeSquare(fileOf(a.move.from), rankOf(a.move.to)));
             }
         }
     }
@@ -82,7 +92,8 @@ void CBoardView::beginSprite(PieceCode piece, int x, int y)
 
 void CBoardView::moveSprite(PieceCode piece, int x, int y)
 {
-    if (m_spriteBusy || !m_spriteActive || !m_background) return;
+    if (m_spriteBusy || !m_spriteActive || !m_background)
+        return;
     BusyGuard busy(m_spriteBusy);
     const int w = m_layout.squareWidth, h = m_layout.squareHeight;
     const Point origin = boardOrigin();
@@ -93,7 +104,9 @@ void CBoardView::moveSprite(PieceCode piece, int x, int y)
     saved.blit({0, 0}, bg, inBackground);
     drawPiece(bg, {inBackground.left, inBackground.top}, piece);
     const Rect shown = Rect::fromSize(m_previous.x, m_previous.y, w, h).united(next);
-    m_window.drawNow([&](CCanvas& dc) { dc.blit({shown.left, shown.top}, bg, shown.translated(-origin.x, -origin.y)); });
+    m_window.drawNow([&](CCanvas& dc) {
+        dc.blit({shown.left, shown.top}, bg, shown.translated(-origin.x, -origin.y));
+    });
     bg.blit({inBackground.left, inBackground.top}, saved, Rect::fromSize(0, 0, w, h));
     m_previous = {next.left, next.top};
 }
@@ -107,9 +120,11 @@ void CBoardView::finishSprite()
 {
     if (m_animation) {
         const MoveAnimation& a = *m_animation;
-        if (m_settings.highlightLastMove && a.arrow) setLastMoveArrow(a.move);
+        if (m_settings.highlightLastMove && a.arrow)
+            setLastMoveArrow(a.move);
         invalidateExtraSquares(a.move);
-        if (a.sound) m_client.playMoveSound(a.move);
+        if (a.sound)
+            m_client.playMoveSound(a.move);
         startReplayTimerIfRunning();
     }
     m_spriteActive = false;
@@ -119,7 +134,8 @@ void CBoardView::finishSprite()
 
 void CBoardView::dropSprite(PieceCode piece, int x, int y)
 {
-    if (m_spriteBusy || !m_spriteActive) return;
+    if (m_spriteBusy || !m_spriteActive)
+        return;
     moveSprite(piece, x, y);
     BusyGuard busy(m_spriteBusy);
     releaseSprite();
@@ -128,11 +144,13 @@ void CBoardView::dropSprite(PieceCode piece, int x, int y)
 
 void CBoardView::endSprite(PieceCode, int x, int y)
 {
-    if (m_spriteBusy || !m_spriteActive) return;
+    if (m_spriteBusy || !m_spriteActive)
+        return;
     BusyGuard busy(m_spriteBusy);
     releaseSprite();
     const int w = m_layout.squareWidth, h = m_layout.squareHeight;
-    const Rect clip = Rect::fromSize(m_previous.x, m_previous.y, w, h).united(Rect::fromSize(x - w / 2, y - h / 2, w, h));
+    const Rect clip
+        = Rect::fromSize(m_previous.x, m_previous.y, w, h).united(Rect::fromSize(x - w / 2, y - h / 2, w, h));
     if (m_position) {
         m_window.drawNow([&](CCanvas& dc) {
             const Rect saved = dc.clip();
@@ -141,9 +159,20 @@ void CBoardView::endSprite(PieceCode, int x, int y)
             dc.setClip(saved);
         });
     }
-    if (!(m_animation && m_animation->bounce)) invalidateSquare(m_spriteStart);
+    if (!(m_animation && m_animation->bounce))
+        invalidateSquare(m_spriteStart);
     clearLastMoveArrow();
     finishSprite();
+}
+
+void CBoardView::cancelDrag()
+{
+    if (!m_spriteActive || m_animation)
+        return;
+    const int w = m_layout.squareWidth, h = m_layout.squareHeight;
+    const Rect start
+        = onBoard(m_spriteStart) ? squareRect(m_spriteStart) : Rect::fromSize(m_previous.x, m_previous.y, w, h);
+    endSprite(m_spritePiece, start.left + w / 2, start.top + h / 2);
 }
 
 void CBoardView::animateMove(CMove move, bool sound, bool bounce, bool arrow)
@@ -153,8 +182,11 @@ void CBoardView::animateMove(CMove move, bool sound, bool bounce, bool arrow)
         m_animation.reset();
         m_window.killTimer(AnimationTimer);
     }
-    if (!onBoard(move.from) || !onBoard(move.to) || m_position == nullptr) return;
+    if (!onBoard(move.from) || !onBoard(move.to) || m_position == nullptr)
+        return;
     const int w = m_layout.squareWidth, h = m_layout.squareHeight;
+    // The sprite has one background, and it now belongs to the animation.
+    cancelDrag();
     auto a = std::make_unique<MoveAnimation>();
     const Rect from = squareRect(move.from), to = squareRect(move.to);
     a->startX = from.left + w / 2;

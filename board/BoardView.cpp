@@ -13,8 +13,9 @@ namespace {
 // king 5, black + 6; -1 for the codes that are no piece.
 int cellOf(PieceCode piece)
 {
-    static constexpr int byType[6] = {5, 2, 1, 3, 0, 4};   // king, bishop, knight, rook, pawn, queen
-    if (piece >= 14 || typeOf(piece) > Queen) return -1;
+    static constexpr int byType[6] = {5, 2, 1, 3, 0, 4}; // king, bishop, knight, rook, pawn, queen
+    if (piece >= 14 || typeOf(piece) > Queen)
+        return -1;
     return byType[typeOf(piece)] + (isBlackPiece(piece) ? 6 : 0);
 }
 
@@ -22,8 +23,15 @@ struct ToolButtonInfo {
     const char* toolTip;
 };
 constexpr ToolButtonInfo ToolButtons[ToolButtonCount] = {
-    {"New game"}, {"Setup position"}, {"Load game"}, {"Save game"}, {"Options"},
-    {"Level"}, {"Start replay"}, {"Take back 10 moves"}, {"Play next 10 moves"},
+    {"New game"},
+    {"Setup position"},
+    {"Load game"},
+    {"Save game"},
+    {"Options"},
+    {"Level"},
+    {"Start replay"},
+    {"Take back 10 moves"},
+    {"Play next 10 moves"},
 };
 
 std::optional<CBitmap> loadBitmap(const std::filesystem::path& dir, const std::string& name)
@@ -37,12 +45,17 @@ AnimationPace animationPace(int distance, int squareWidth, int speedSetting, boo
 {
     const int n = squareWidth > 0 ? std::clamp(distance / squareWidth, 0, int(AnimationFrames.size()) - 1) : 0;
     int steps = distance * AnimationFrames[std::size_t(n)] / 64;
-    if (bounce) return {steps * 2, 8};
+    if (bounce)
+        return {steps * 2, 8};
     switch (speedSetting) {
-    case 1: return {steps * 2, 8};
-    case 2: return {steps * 3 / 2, 4};
-    case 3: return {(steps * 2) / 3, 5};
-    default: return {steps, 20};
+    case 1:
+        return {steps * 2, 8};
+    case 2:
+        return {steps * 3 / 2, 4};
+    case 3:
+        return {(steps * 2) / 3, 5};
+    default:
+        return {steps, 20};
     }
 }
 
@@ -68,7 +81,10 @@ std::array<Point, 8> arrowPolygon(Point from, Point to, int squareWidth)
 }
 
 CBoardView::CBoardView(IWindowHost& window, const CGeneralSettings& settings, IBoardClient& client)
-    : m_window(window), m_settings(settings), m_client(client), m_layout(LayoutTable[0])
+    : m_window(window)
+    , m_settings(settings)
+    , m_client(client)
+    , m_layout(LayoutTable[0])
 {
     const Size c = m_window.clientSize();
     m_clientRect = {0, 0, c.width, c.height};
@@ -91,7 +107,8 @@ bool CBoardView::loadGraphics(const std::filesystem::path& bitmapDir)
     m_smallIcons = small ? std::move(*small) : CBitmap();
     m_largeIcons = large ? std::move(*large) : CBitmap();
     bool complete = !m_texture.isNull() && !m_smallIcons.isNull() && !m_largeIcons.isNull();
-    for (const CBitmap& b : m_strips) complete = complete && !b.isNull();
+    for (const CBitmap& b : m_strips)
+        complete = complete && !b.isNull();
     return complete;
 }
 
@@ -112,24 +129,37 @@ void CBoardView::loadTexture()
 void CBoardView::setPieceSet(int set)
 {
     m_pieceSet = set >= 0 && set < PieceSetCount ? set : 0;
-    for (int i = 0; i < 5; ++i) m_pieceIds[std::size_t(i)] = pieceStripId(m_pieceSet, i);
-    if (m_graphicsLoaded) loadPieceStrips();
+    for (int i = 0; i < 5; ++i)
+        m_pieceIds[std::size_t(i)] = pieceStripId(m_pieceSet, i);
+    if (m_graphicsLoaded)
+        loadPieceStrips();
 }
 
 int CBoardView::textureIdOf(SquareTexture texture)
 {
     switch (texture) {
-    case SquareTexture::Brown: return 137;
-    case SquareTexture::BlueMarble: return 138;
-    case SquareTexture::GreenMarble: return 139;
-    case SquareTexture::Slate: return 140;
-    case SquareTexture::RedMarble: return 141;
-    case SquareTexture::Maple: return 154;
-    case SquareTexture::Cherry: return 155;
-    case SquareTexture::Oak: return 156;
-    case SquareTexture::BlackMarble: return 165;
-    case SquareTexture::LightBlueMarble: return 166;
-    case SquareTexture::DarkBlueMarble: return 167;
+    case SquareTexture::Brown:
+        return 137;
+    case SquareTexture::BlueMarble:
+        return 138;
+    case SquareTexture::GreenMarble:
+        return 139;
+    case SquareTexture::Slate:
+        return 140;
+    case SquareTexture::RedMarble:
+        return 141;
+    case SquareTexture::Maple:
+        return 154;
+    case SquareTexture::Cherry:
+        return 155;
+    case SquareTexture::Oak:
+        return 156;
+    case SquareTexture::BlackMarble:
+        return 165;
+    case SquareTexture::LightBlueMarble:
+        return 166;
+    case SquareTexture::DarkBlueMarble:
+        return 167;
     }
     return 137;
 }
@@ -137,7 +167,8 @@ int CBoardView::textureIdOf(SquareTexture texture)
 void CBoardView::setTexture(int id)
 {
     m_textureId = textureInfo(id).id;
-    if (m_graphicsLoaded) loadTexture();
+    if (m_graphicsLoaded)
+        loadTexture();
 }
 
 // ---- Layout and geometry --------------------------------------------------
@@ -162,7 +193,7 @@ Rect CBoardView::squareRectIn(const Rect& area, int squareWidth, int squareHeigh
     const int column = flipped ? 7 - fileOf(square) : fileOf(square);
     const int line = flipped ? rankOf(square) : 7 - rankOf(square);
     return Rect::fromSize(area.left + m_layout.boardX + column * squareWidth,
-                          area.top + m_layout.boardY + line * squareHeight, squareWidth, squareHeight);
+        area.top + m_layout.boardY + line * squareHeight, squareWidth, squareHeight);
 }
 
 Rect CBoardView::squareRect(Square square) const
@@ -172,12 +203,15 @@ Rect CBoardView::squareRect(Square square) const
 
 Square CBoardView::squareFromPoint(int x, int y) const
 {
-    const int bx = x - m_clientRect.left - m_layout.boardX;
-    const int by = y - m_clientRect.top - m_layout.boardY;
-    if (bx < 0 || by < 0 || m_layout.squareWidth <= 0 || m_layout.squareHeight <= 0) return NoPick;
-    const int column = bx / m_layout.squareWidth, line = by / m_layout.squareHeight;
-    if (column > 7 || line > 7) return NoPick;
-    return m_flipped ? makeSquare(7 - column, line) : makeSquare(column, 7 - line);
+    // Wide arithmetic: any int is a point, if far off the board.
+    const long long bx = static_cast<long long>(x) - m_clientRect.left - m_layout.boardX;
+    const long long by = static_cast<long long>(y) - m_clientRect.top - m_layout.boardY;
+    if (bx < 0 || by < 0 || m_layout.squareWidth <= 0 || m_layout.squareHeight <= 0)
+        return NoPick;
+    const long long column = bx / m_layout.squareWidth, line = by / m_layout.squareHeight;
+    if (column > 7 || line > 7)
+        return NoPick;
+    return m_flipped ? makeSquare(int(7 - column), int(line)) : makeSquare(int(column), int(7 - line));
 }
 
 // ---- Painting -------------------------------------------------------------
@@ -185,22 +219,25 @@ Square CBoardView::squareFromPoint(int x, int y) const
 void CBoardView::drawTexture(CCanvas& dc, const Rect& r, bool dark)
 {
     // The light square is the texture's left half, the dark one its right half.
-    dc.blit({r.left, r.top}, m_texture, Rect::fromSize(dark ? 60 : 0, 0, std::min(r.width(), 60), std::min(r.height(), 60)));
+    dc.blit({r.left, r.top}, m_texture,
+        Rect::fromSize(dark ? 60 : 0, 0, std::min(r.width(), 60), std::min(r.height(), 60)));
 }
 
 void CBoardView::drawPiece(CCanvas& dc, Point at, PieceCode piece)
 {
     const int cell = cellOf(piece);
-    if (cell < 0) return;
+    if (cell < 0)
+        return;
     const CBitmap& strip = m_strips[std::size_t(std::clamp(m_layout.pieceSize, 0, 4))];
-    dc.blitTransparent(at, strip, Rect::fromSize(cell * m_layout.squareWidth, m_layout.pieceOffset, m_layout.squareWidth,
-                                                 m_layout.squareHeight));
+    dc.blitTransparent(at, strip,
+        Rect::fromSize(cell * m_layout.squareWidth, m_layout.pieceOffset, m_layout.squareWidth, m_layout.squareHeight));
 }
 
 void CBoardView::drawSquare(CCanvas& dc, const Rect& r, Square square, const CPosition& position, Square hidden)
 {
     drawTexture(dc, r, (fileOf(square) + rankOf(square)) % 2 == 0);
-    if (square != hidden) drawPiece(dc, {r.left, r.top}, position.board[square]);
+    if (square != hidden)
+        drawPiece(dc, {r.left, r.top}, position.board[square]);
     if (m_dotsShown && m_dots[square]) {
         const int w = r.width(), h = r.height();
         dc.setPen(Pen{});
@@ -223,58 +260,69 @@ void CBoardView::drawFrame(CCanvas& dc, const Rect& r)
 
 void CBoardView::drawArrow(CCanvas& dc, const Rect& area, int squareWidth, int squareHeight, bool flipped)
 {
-    if (!m_settings.highlightLastMove || m_arrow == NoMove || !onBoard(m_arrow.from) || !onBoard(m_arrow.to)) return;
+    if (!m_settings.highlightLastMove || m_arrow == NoMove || !onBoard(m_arrow.from) || !onBoard(m_arrow.to))
+        return;
     const Rect f = squareRectIn(area, squareWidth, squareHeight, m_arrow.from, flipped);
     const Rect t = squareRectIn(area, squareWidth, squareHeight, m_arrow.to, flipped);
     const auto polygon = arrowPolygon({f.left + f.width() / 2, f.top + f.height() / 2},
-                                      {t.left + t.width() / 2, t.top + t.height() / 2}, squareWidth);
+        {t.left + t.width() / 2, t.top + t.height() / 2}, squareWidth);
     dc.setPen(Pen{});
     dc.setBrush(Brush{MarkYellow});
     dc.polygon(polygon);
 }
 
 void CBoardView::paintBoard(CCanvas& dc, const Rect& area, int squareWidth, int squareHeight, const CPosition& position,
-                            Square hidden, bool flipped, const Rect& clip)
+    Square hidden, bool flipped, const Rect& clip)
 {
-    if (area.height() < 8 * squareHeight || area.width() < 8 * squareWidth) return;
+    if (area.height() < 8 * squareHeight || area.width() < 8 * squareWidth)
+        return;
     for (int file = 0; file < 8; ++file)
         for (int rank = 0; rank < 8; ++rank) {
             const Square s = makeSquare(file, rank);
             const Rect r = squareRectIn(area, squareWidth, squareHeight, s, flipped);
-            if (r.intersects(clip)) drawSquare(dc, r, s, position, hidden);
+            if (r.intersects(clip))
+                drawSquare(dc, r, s, position, hidden);
         }
-    if (&position == m_position) drawArrow(dc, area, squareWidth, squareHeight, flipped);
+    if (&position == m_position)
+        drawArrow(dc, area, squareWidth, squareHeight, flipped);
     for (Square picked : {m_pickedFrom, m_pickedTo}) {
-        if (!onBoard(picked)) continue;
+        if (!onBoard(picked))
+            continue;
         const Rect r = squareRectIn(area, squareWidth, squareHeight, picked, flipped);
-        if (r.intersects(clip)) drawFrame(dc, r);
+        if (r.intersects(clip))
+            drawFrame(dc, r);
     }
 }
 
 void CBoardView::paint(CCanvas& dc, const Rect& dirty)
 {
-    if (m_position == nullptr) return;
+    if (m_position == nullptr)
+        return;
     paintBoard(dc, m_clientRect, m_layout.squareWidth, m_layout.squareHeight, *m_position, NoPick, m_flipped,
-               dirty.intersected(m_clientRect));
+        dirty.intersected(m_clientRect));
     paintCoordinates(dc);
 }
 
 void CBoardView::paintCoordinates(CCanvas& dc)
 {
-    if (m_layoutIndex == 0 || m_layoutIndex == 6 || m_layoutIndex == 7 || m_layoutIndex == 13) return;
+    if (m_layoutIndex == 0 || m_layoutIndex == 6 || m_layoutIndex == 7 || m_layoutIndex == 13)
+        return;
     const BoardLayout& l = m_layout;
     const int x0 = m_clientRect.left, y0 = m_clientRect.top;
     const int border = textureInfo(m_textureId).darkBorder ? 60 : 0;
     const int rightX = l.leftStripWidth + 8 * l.squareWidth;
     const int bottomY = l.boardY + 8 * l.squareHeight;
-    const auto fill = [&](int x, int y, int w, int h) {   // border half, in pieces of at most 60 x 60
+    const auto fill = [&](int x, int y, int w, int h) { // border half, in pieces of at most 60 x 60
         for (int py = 0; py < h; py += 60)
             for (int px = 0; px < w; px += 60)
-                dc.blit({x0 + x + px, y0 + y + py}, m_texture, Rect::fromSize(border, 0, std::min(60, w - px), std::min(60, h - py)));
+                dc.blit({x0 + x + px, y0 + y + py}, m_texture,
+                    Rect::fromSize(border, 0, std::min(60, w - px), std::min(60, h - py)));
     };
     const auto strip = [&](int id, int x, int y, int w, int h) {
-        if (id == 0 || w <= 0 || h <= 0) return;
-        if (const CBitmap* b = coordinateStrip(id)) dc.blitTransparent({x0 + x, y0 + y}, *b, Rect::fromSize(0, 0, w, h));
+        if (id == 0 || w <= 0 || h <= 0)
+            return;
+        if (const CBitmap* b = coordinateStrip(id))
+            dc.blitTransparent({x0 + x, y0 + y}, *b, Rect::fromSize(0, 0, w, h));
     };
     fill(0, 0, l.leftStripWidth, l.sideStripLength);
     fill(rightX, 0, l.rightStripWidth, l.sideStripLength);
@@ -303,18 +351,21 @@ const CBitmap* CBoardView::coordinateStrip(int id)
 
 void CBoardView::invalidateSquare(Square square)
 {
-    if (onBoard(square)) m_window.invalidate(squareRect(square), false);
+    if (onBoard(square))
+        m_window.invalidate(squareRect(square), false);
 }
 
 void CBoardView::redrawSquare(CCanvas& dc, Square square)
 {
-    if (!onBoard(square) || m_position == nullptr) return;
+    if (!onBoard(square) || m_position == nullptr)
+        return;
     drawSquare(dc, squareRect(square), square, *m_position, NoPick);
 }
 
 void CBoardView::redrawSquareNow(Square square)
 {
-    if (!onBoard(square) || m_position == nullptr) return;
+    if (!onBoard(square) || m_position == nullptr)
+        return;
     m_window.drawNow([&](CCanvas& dc) { redrawSquare(dc, square); });
 }
 
@@ -331,9 +382,11 @@ void CBoardView::repick(Square from, Square to, bool redrawNow)
     m_pickedFrom = from;
     m_pickedTo = to;
     for (Square s : {oldFrom, oldTo, from, to}) {
-        if (!onBoard(s)) continue;
+        if (!onBoard(s))
+            continue;
         const bool changed = (s == oldFrom) != (s == from) || (s == oldTo) != (s == to);
-        if (!changed) continue;
+        if (!changed)
+            continue;
         if (redrawNow) {
             redrawSquareNow(s);
             if (s == from || s == to)
@@ -355,14 +408,16 @@ void CBoardView::clearSelection()
 void CBoardView::setLastMoveArrow(CMove move)
 {
     clearLastMoveArrow();
-    if (move == NoMove || !onBoard(move.from) || !onBoard(move.to)) return;
+    if (move == NoMove || !onBoard(move.from) || !onBoard(move.to))
+        return;
     m_arrow = move;
     m_window.invalidate(squareRect(move.from).united(squareRect(move.to)), false);
 }
 
 void CBoardView::clearLastMoveArrow()
 {
-    if (m_arrow == NoMove) return;
+    if (m_arrow == NoMove)
+        return;
     if (onBoard(m_arrow.from) && onBoard(m_arrow.to))
         m_window.invalidate(squareRect(m_arrow.from).united(squareRect(m_arrow.to)), false);
     m_arrow = NoMove;
@@ -371,23 +426,35 @@ void CBoardView::clearLastMoveArrow()
 void CBoardView::showLegalMoveDots(Square square)
 {
     clearLastMoveArrow();
-    if (m_position == nullptr || !onBoard(square) || m_position->board[square] == Empty) return;
+    if (m_position == nullptr || !onBoard(square) || m_position->board[square] == Empty)
+        return;
+    const std::array<bool, 128> before = m_dots;
+    const bool shownBefore = m_dotsShown;
     m_dots.fill(false);
     CMoveList moves;
     m_position->generateLegalPieceMoves(square, moves);
     const int count = std::min(moves.size(), 30);
-    for (int i = 0; i < count; ++i) m_dots[moves[i].to] = true;
+    for (int i = 0; i < count; ++i)
+        m_dots[moves[i].to] = true;
     m_dotsShown = count > 0;
     for (int i = 0; i < 128; ++i)
-        if (m_dots[std::size_t(i)]) redrawSquareNow(Square(i));
+        if (m_dots[std::size_t(i)] || (shownBefore && before[std::size_t(i)]))
+            redrawSquareNow(Square(i));
 }
 
 void CBoardView::clearLegalMoveDots(Square keep)
 {
-    if (!m_dotsShown) return;
+    if (!m_dotsShown)
+        return;
     m_dotsShown = false;
     for (int i = 0; i < 128; ++i) {
-        if (!m_dots[std::size_t(i)] || i == keep) continue;
+        if (!m_dots[std::size_t(i)])
+            continue;
+        if (i == keep) {
+            // The mark stays, but the dot no longer shows.
+            invalidateSquare(Square(i));
+            continue;
+        }
         m_dots[std::size_t(i)] = false;
         redrawSquareNow(Square(i));
     }
@@ -421,7 +488,8 @@ void CBoardView::invalidateExtraSquares(CMove move)
 
 void CBoardView::startReplayTimerIfRunning()
 {
-    if (m_client.replayRunning()) m_window.setTimer(ReplayTimer, m_settings.replaySeconds * 250 + 250);
+    if (m_client.replayRunning())
+        m_window.setTimer(ReplayTimer, m_settings.replaySeconds * 250 + 250);
 }
 
 void CBoardView::showMove(CMove move, bool animate, bool sound, bool arrow)
@@ -436,7 +504,8 @@ void CBoardView::showMove(CMove move, bool animate, bool sound, bool arrow)
     else
         invalidateMoveSquares(move);
     invalidateExtraSquares(move);
-    if (sound) m_client.playMoveSound(move);
+    if (sound)
+        m_client.playMoveSound(move);
     startReplayTimerIfRunning();
 }
 
@@ -463,8 +532,9 @@ void CBoardView::createToolbarButtons()
         for (int i = 0; i < ToolButtonCount; ++i) {
             const int y = i * l.buttonHeight;
             const int h = std::min(l.buttonHeight, bottom - y);
-            m_window.createToolButton(FirstToolButton + i, Rect::fromSize(m_clientRect.left + l.buttonX, m_clientRect.top + y, l.buttonWidth, h),
-                                      ToolButtons[i].toolTip);
+            m_window.createToolButton(FirstToolButton + i,
+                Rect::fromSize(m_clientRect.left + l.buttonX, m_clientRect.top + y, l.buttonWidth, h),
+                ToolButtons[i].toolTip);
         }
     }
     m_window.setButtonState(ToggleLayoutCommand, ButtonState{l.togglePressed == 1, true});
@@ -472,7 +542,8 @@ void CBoardView::createToolbarButtons()
 
 void CBoardView::drawToolbarButton(int id, CCanvas& dc, bool pressed)
 {
-    if (id < FirstToolButton || id >= FirstToolButton + ToolButtonCount) return;
+    if (id < FirstToolButton || id >= FirstToolButton + ToolButtonCount)
+        return;
     const int w = dc.width(), h = dc.height();
     if (pressed || (id == FirstToolButton + 6 && m_client.replayRunning())) {
         dc.setPen(Pen{});
@@ -480,7 +551,8 @@ void CBoardView::drawToolbarButton(int id, CCanvas& dc, bool pressed)
         dc.rectangle({2, 2, w - 2, h - 1});
     } else {
         for (int y = 0; y < h; y += 30)
-            for (int x = 0; x < w; x += 60) dc.blit({x, y}, m_texture, Rect::fromSize(0, 0, std::min(60, w - x), std::min(30, h - y)));
+            for (int x = 0; x < w; x += 60)
+                dc.blit({x, y}, m_texture, Rect::fromSize(0, 0, std::min(60, w - x), std::min(30, h - y)));
     }
     const int icon = m_layout.iconSize;
     const CBitmap& strip = m_layout.buttonWidth == 24 ? m_smallIcons : m_largeIcons;

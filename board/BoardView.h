@@ -49,10 +49,10 @@ public:
     virtual bool engineBusy() const { return false; }
     virtual bool replayRunning() const { return false; }
     // Plays the sound of a move; NoMove is an illegal drag (the default sound).
-    virtual void playMoveSound(CMove) {}
+    virtual void playMoveSound(CMove) { }
     // A complete legal move entered on the board; dragged when the piece was
     // dragged onto its square (it needs no animation).
-    virtual void userMove(CMove, bool /*dragged*/) {}
+    virtual void userMove(CMove, bool /*dragged*/) { }
     // Runs the promotion dialog for the side `colour` and returns the piece
     // code chosen; the queen when the dialog is closed.
     virtual PieceCode askPromotionPiece(Colour colour) { return pieceOf(colour, Queen); }
@@ -62,11 +62,11 @@ public:
     // current node the list entry under the point is, or -1 for none.
     virtual int moveListStepsAt(Point) const { return -1; }
     // Goes back that many moves (a tap in the move list).
-    virtual void takeBackPlies(int) {}
+    virtual void takeBackPlies(int) { }
     // Opens the main window's context menu at the point (tap-and-hold).
-    virtual void openContextMenu(Point) {}
+    virtual void openContextMenu(Point) { }
     // Two-player mode: the engine-output lines are cleared when a move is entered.
-    virtual void clearEngineOutput() {}
+    virtual void clearEngineOutput() { }
 };
 
 // A move shown by the piece sprite.
@@ -80,7 +80,7 @@ struct MoveAnimation {
     PieceCode piece = Empty;
     bool sound = false;
     bool arrow = false;
-    int bounce = 0;   // 0 one way, 1 out, 2 back
+    int bounce = 0; // 0 one way, 1 out, 2 back
 };
 
 // Frames of one animation direction by distance in whole squares.
@@ -154,7 +154,7 @@ public:
     // area's top-left corner) meet `clip`, leaving out the piece on `hidden`,
     // then the arrow (on the game's position only) and the selection frames.
     void paintBoard(CCanvas& dc, const Rect& area, int squareWidth, int squareHeight, const CPosition& position,
-                    Square hidden, bool flipped, const Rect& clip);
+        Square hidden, bool flipped, const Rect& clip);
     // The board as the main window's paint handler draws it.
     void paint(CCanvas& dc, const Rect& dirty);
     void paintCoordinates(CCanvas& dc);
@@ -200,6 +200,10 @@ public:
     void dropSprite(PieceCode piece, int x, int y);
     void endSprite(PieceCode piece, int x, int y);
     void animateMove(CMove move, bool sound, bool bounce, bool arrow);
+    // Puts a piece the user holds back where it was lifted. The game flow
+    // calls it before the position changes under the pen (a key, the
+    // engine), since the sprite's background shows the old position.
+    void cancelDrag();
     void animationTick();
 
     // ---- Pen input ----
@@ -252,7 +256,7 @@ private:
     std::array<CBitmap, 5> m_strips;
     CBitmap m_texture;
     CBitmap m_smallIcons, m_largeIcons;
-    std::map<int, CBitmap> m_coordinateStrips;   // loaded on first use
+    std::map<int, CBitmap> m_coordinateStrips; // loaded on first use
 
     bool m_spriteActive = false;
     PieceCode m_spritePiece = Empty;

@@ -9,7 +9,9 @@ constexpr PieceCode Choices[4] = {Queen, Rook, Bishop, Knight};
 } // namespace
 
 CPromotionDialog::CPromotionDialog(CBoardView& view, Colour side, const Rect& client)
-    : m_view(view), m_side(side), m_client(client)
+    : m_view(view)
+    , m_side(side)
+    , m_client(client)
 {
 }
 
@@ -32,7 +34,8 @@ PieceCode CPromotionDialog::pieceAt(int x, int y) const
 {
     const Rect row = pieceRow();
     const int w = m_view.layout().squareWidth;
-    if (w <= 0 || x < row.left || x > row.right || y < row.top || y > row.bottom) return Empty;
+    if (w <= 0 || x < row.left || x > row.right || y < row.top || y > row.bottom)
+        return Empty;
     const int column = (x - row.left) / w;
     return column < 4 ? pieceOf(m_side, Choices[column]) : PieceCode(Empty);
 }

@@ -62,7 +62,7 @@ public:
     // Variations nest at most this deep; deeper nesting fails the game.
     static constexpr int MaxVariationDepth = 128;
     // A game with more move nodes than this fails (bounds memory per game).
-    static constexpr int MaxNodes = 4'000'000;
+    static constexpr int MaxNodes = 1'000'000;
 
     CPgnReader();
     ~CPgnReader() override;

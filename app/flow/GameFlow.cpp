@@ -15,7 +15,10 @@ enum VariationMode { Ask = 0, ReplaceMainLine = 1, AddMainLine = 2, AddLine = 3 
 
 class MessageBoxNotifier final : public IGameEndNotifier {
 public:
-    explicit MessageBoxNotifier(IDialogs& dialogs) : m_dialogs(dialogs) {}
+    explicit MessageBoxNotifier(IDialogs& dialogs)
+        : m_dialogs(dialogs)
+    {
+    }
     void showGameEnd(std::string_view message) override { m_dialogs.messageBox(message, "Quillmarsh", Buttons::Ok); }
 
 private:
@@ -24,9 +27,15 @@ private:
 
 } // namespace
 
-CGameFlow::CGameFlow(CBoardView& view, IWindowHost& window, IDialogs& dialogs, IClock& clock, CGeneralSettings& settings,
-                     IGameFlowHost& host, ILineDialogUi& lines)
-    : m_view(view), m_window(window), m_dialogs(dialogs), m_clock(clock), m_settings(settings), m_host(host), m_lines(lines)
+CGameFlow::CGameFlow(CBoardView& view, IWindowHost& window, IDialogs& dialogs, IClock& clock,
+    CGeneralSettings& settings, IGameFlowHost& host, ILineDialogUi& lines)
+    : m_view(view)
+    , m_window(window)
+    , m_dialogs(dialogs)
+    , m_clock(clock)
+    , m_settings(settings)
+    , m_host(host)
+    , m_lines(lines)
 {
     resetGame();
 }
@@ -45,10 +54,12 @@ void CGameFlow::setNavigationButtons()
 
 bool CGameFlow::throttled(int which)
 {
-    if (!m_host.analysisMode()) return false;
+    if (!m_host.analysisMode())
+        return false;
     const std::uint64_t now = m_clock.tickMs();
     const std::size_t i = std::size_t(which);
-    if (m_navigated[i] && now - m_navigationStamps[i] < 1000) return true;
+    if (m_navigated[i] && now - m_navigationStamps[i] < 1000)
+        return true;
     m_navigated[i] = true;
     m_navigationStamps[i] = now;
     return false;
@@ -80,10 +91,12 @@ void CGameFlow::onUserMove(CMove move, bool dragged)
 
 bool CGameFlow::playMove(CMove move, std::int64_t thinkTime, bool animate, bool byEngine)
 {
+    m_view.cancelDrag();
     const int mode = m_settings.variationMode;
     CGameNode* existing = nullptr;
     for (const auto& child : m_current->children)
-        if (child->move == move) existing = child.get();
+        if (child->move == move)
+            existing = child.get();
     CGameNode* next = existing;
     if (existing) {
         if (mode == ReplaceMainLine || mode == AddMainLine) {
@@ -98,15 +111,16 @@ bool CGameFlow::playMove(CMove move, std::int64_t thinkTime, bool animate, bool 
         int kind = mode == AddLine ? 3 : mode == AddMainLine ? 1 : mode == ReplaceMainLine ? 2 : 1;
         if (mode == Ask && m_current->childCount() > 0) {
             kind = askNewLine(move);
-            if (kind == 4) return false;
+            if (kind == 4)
+                return false;
         }
         if (kind == 2 && m_current->childCount() > 0) {
             deleteChild(*m_current, m_current->child(0));
             m_game->markModified();
             m_game->setResult("*");
         }
-        auto node = std::make_unique<CGameNode>(move, writeSan(m_position, move), m_current->ply + 1, std::string(), 0,
-                                                thinkTime);
+        auto node = std::make_unique<CGameNode>(
+            move, writeSan(m_position, move), m_current->ply + 1, std::string(), 0, thinkTime);
         next = node.get();
         addChild(*m_current, std::move(node));
         m_game->markModified();
@@ -131,7 +145,8 @@ bool CGameFlow::playMove(CMove move, std::int64_t thinkTime, bool animate, bool 
     }
     m_view.showMove(move, animate, m_settings.sound != 0, byEngine);
     m_outputHidden = false;
-    if (m_host.analysisMode()) m_host.stopSearch();
+    if (m_host.analysisMode())
+        m_host.stopSearch();
     if (!m_settings.autoAnswer) {
         startUserClock();
         m_host.repaintStatus();
@@ -149,6 +164,7 @@ CGameState CGameFlow::evaluateGameEnd()
 
 void CGameFlow::resetGame()
 {
+    m_view.cancelDrag();
     m_position.setStartPosition();
     m_game = std::make_unique<CGame>();
     m_game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1, "rootnode"));
@@ -192,12 +208,16 @@ bool CGameFlow::isGameWorthKeeping() const
 
 void CGameFlow::goToNode(CGameNode* node)
 {
-    if (node == nullptr) return;
+    if (node == nullptr)
+        return;
+    m_view.cancelDrag();
     recomputeTimeSums(node);
-    for (const CGameNode* n = m_current; n != nullptr && n->parent != nullptr; n = n->parent) m_position.unmakeMove();
+    for (const CGameNode* n = m_current; n != nullptr && n->parent != nullptr; n = n->parent)
+        m_position.unmakeMove();
     m_plyCounter = m_position.sideToMove == Black ? 2 : 1;
     std::vector<const CGameNode*> path;
-    for (const CGameNode* n = node; n->parent != nullptr; n = n->parent) path.push_back(n);
+    for (const CGameNode* n = node; n->parent != nullptr; n = n->parent)
+        path.push_back(n);
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
         m_position.makeMove((*it)->move);
         ++m_plyCounter;
@@ -212,7 +232,8 @@ void CGameFlow::goToNode(CGameNode* node)
         m_host.clearPonder();
         m_host.clearSearchLine();
         clearUserClock();
-        if (m_host.analysisMode()) m_host.restartAnalysis();
+        if (m_host.analysisMode())
+            m_host.restartAnalysis();
     } else {
         m_host.clearSearchLine();
     }
@@ -221,7 +242,8 @@ void CGameFlow::goToNode(CGameNode* node)
 
 void CGameFlow::setGame(std::unique_ptr<CGame> game)
 {
-    if (!game || !game->root()) return;
+    if (!game || !game->root())
+        return;
     m_host.stopSearch();
     m_host.resetSearchInfo();
     m_host.leaveAnalysisMode();
@@ -245,11 +267,14 @@ void CGameFlow::setGame(std::unique_ptr<CGame> game)
 
 bool CGameFlow::takeBackOne(bool animate)
 {
+    m_view.cancelDrag();
     stopReplay();
-    if (m_current->parent == nullptr || m_position.historyCount() == 0) return false;
+    if (m_current->parent == nullptr || m_position.historyCount() == 0)
+        return false;
     const CMove move = m_position.lastMove();
     m_position.unmakeMove();
-    if (m_bookMisses > 0) --m_bookMisses;
+    if (m_bookMisses > 0)
+        --m_bookMisses;
     m_timeSums[std::size_t(moverOf(*m_current))] -= m_current->time;
     m_current = m_current->parent;
     if (m_current->parent == nullptr) {
@@ -275,23 +300,30 @@ bool CGameFlow::takeBackOne(bool animate)
 
 void CGameFlow::backCommand(bool animate)
 {
-    if (throttled(BackOne)) return;
-    if (takeBackOne(animate) && m_host.searchRunning()) m_host.stopSearch();
+    if (throttled(BackOne))
+        return;
+    if (takeBackOne(animate) && m_host.searchRunning())
+        m_host.stopSearch();
     m_host.clearPonder();
-    if (m_host.analysisMode()) m_host.restartAnalysis();
+    if (m_host.analysisMode())
+        m_host.restartAnalysis();
 }
 
 void CGameFlow::forwardOne()
 {
+    m_view.cancelDrag();
     if (m_current->childCount() == 0) {
         stopReplay();
         return;
     }
-    if (throttled(ForwardOne)) return;
-    if (m_host.searchRunning()) m_host.stopSearch();
+    if (throttled(ForwardOne))
+        return;
+    if (m_host.searchRunning())
+        m_host.stopSearch();
     const bool training = m_host.trainingRunning();
     int index = 0;
-    if (m_current->childCount() >= 2 && !m_replay && !training) index = askLine();
+    if (m_current->childCount() >= 2 && !m_replay && !training)
+        index = askLine();
     CGameNode* child = m_current->child(std::clamp(index, 0, m_current->childCount() - 1));
     m_current = child;
     m_position.makeMove(child->move);
@@ -299,33 +331,40 @@ void CGameFlow::forwardOne()
     ++m_plyCounter;
     m_outputHidden = false;
     m_view.clearSelection();
-    if (m_settings.announce == 3 && (training || m_replay)) m_host.announceMoveFull(child->move);
+    if (m_settings.announce == 3 && (training || m_replay))
+        m_host.announceMoveFull(child->move);
     m_view.showMove(child->move, true, training || m_replay, training);
     m_host.clearSearchLine();
     m_timeSums[std::size_t(moverOf(*child))] += child->time;
-    if (!training) clearUserClock();
+    if (!training)
+        clearUserClock();
     m_host.repaintStatus();
     setNavigationButtons();
     m_host.clearPonder();
-    if (m_host.analysisMode()) m_host.restartAnalysis();
+    if (m_host.analysisMode())
+        m_host.restartAnalysis();
 }
 
 void CGameFlow::afterMultiStep()
 {
-    if (m_host.searchRunning()) m_host.stopSearch();
+    if (m_host.searchRunning())
+        m_host.stopSearch();
     m_host.clearSearchLine();
     clearUserClock();
     m_host.clearPonder();
     m_host.repaintStatus();
     m_window.invalidateAll(false);
-    if (m_host.analysisMode()) m_host.restartAnalysis();
+    if (m_host.analysisMode())
+        m_host.restartAnalysis();
 }
 
 void CGameFlow::takeBackPlies(int n)
 {
+    m_view.cancelDrag();
     stopReplay();
     m_view.clearSelection();
-    if (throttled(BackMany)) return;
+    if (throttled(BackMany))
+        return;
     bool changed = false;
     for (int i = 0; i < n && m_current->parent != nullptr && m_position.historyCount() > 0; ++i) {
         m_position.unmakeMove();
@@ -334,7 +373,8 @@ void CGameFlow::takeBackPlies(int n)
         --m_plyCounter;
         changed = true;
     }
-    if (!changed) return;
+    if (!changed)
+        return;
     m_view.clearLastMoveArrow();
     m_lastMove = m_current->parent ? m_current->move : NoMove;
     m_outputHidden = m_current->parent == nullptr && !m_host.analysisMode();
@@ -344,8 +384,10 @@ void CGameFlow::takeBackPlies(int n)
 
 void CGameFlow::forwardPlies(int n)
 {
+    m_view.cancelDrag();
     m_view.clearSelection();
-    if (throttled(ForwardMany)) return;
+    if (throttled(ForwardMany))
+        return;
     bool changed = false;
     for (int i = 0; i < n && m_current->childCount() > 0; ++i) {
         m_current = m_current->child(0);
@@ -354,7 +396,8 @@ void CGameFlow::forwardPlies(int n)
         ++m_plyCounter;
         changed = true;
     }
-    if (!changed) return;
+    if (!changed)
+        return;
     m_view.clearLastMoveArrow();
     m_lastMove = m_current->move;
     m_outputHidden = false;
@@ -362,11 +405,44 @@ void CGameFlow::forwardPlies(int n)
     afterMultiStep();
 }
 
+bool CGameFlow::onCommand(int id)
+{
+    switch (id) {
+    case NewGameCommand:
+        newGame();
+        return true;
+    case TakeBackCommand:
+        backCommand(m_settings.animation != 0);
+        return true;
+    case ForwardCommand:
+        forwardOne();
+        return true;
+    case 397:
+        takeBackPlies(20);
+        return true;
+    case 398:
+        forwardPlies(20);
+        return true;
+    case 40051:
+        takeBackPlies(9999);
+        return true;
+    case 40052:
+        forwardPlies(9999);
+        return true;
+    case ReplayCommand:
+        toggleReplay();
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- Replay -----------------------------------------------------------------
 
 void CGameFlow::stopReplay()
 {
-    if (!m_replay) return;
+    if (!m_replay)
+        return;
     m_replay = false;
     m_window.killTimer(ReplayTimer);
     m_window.setMenuChecked(ReplayCommand, false);
@@ -387,7 +463,8 @@ void CGameFlow::toggleReplay()
 
 void CGameFlow::replayTick()
 {
-    if (!m_replay || m_view.animating() || m_host.modalDialogOpen()) return;
+    if (!m_replay || m_view.animating() || m_host.modalDialogOpen())
+        return;
     m_window.killTimer(ReplayTimer);
     forwardOne();
 }

@@ -36,32 +36,32 @@ inline constexpr int ReplayToolButton = 396;
 class IGameFlowHost {
 public:
     virtual ~IGameFlowHost() = default;
-    virtual void autosave() {}
+    virtual void autosave() { }
     // Speaks the move; returns when the announcement has ended.
-    virtual void announceMove(CMove) {}
-    virtual void announceMoveFull(CMove) {}
-    virtual void announceGameState() {}
+    virtual void announceMove(CMove) { }
+    virtual void announceMoveFull(CMove) { }
+    virtual void announceGameState() { }
     // After a user move: the engine is asked to answer or to stop.
-    virtual void userMoveArrived() {}
+    virtual void userMoveArrived() { }
     virtual bool searchRunning() const { return false; }
     // Stops a running search; its result is not played.
-    virtual void stopSearch() {}
+    virtual void stopSearch() { }
     virtual bool analysisMode() const { return false; }
-    virtual void leaveAnalysisMode() {}
-    virtual void restartAnalysis() {}
-    virtual void clearPonder() {}
+    virtual void leaveAnalysisMode() { }
+    virtual void restartAnalysis() { }
+    virtual void clearPonder() { }
     // Depth and score 0, no principal variation.
-    virtual void clearSearchLine() {}
-    virtual void resetSearchInfo() {}
-    virtual void clearHashTables() {}
+    virtual void clearSearchLine() { }
+    virtual void resetSearchInfo() { }
+    virtual void clearHashTables() { }
     // The engine-related state of a new game (coach score, side search,
     // ponder move, DGT clocks, the analysis button).
-    virtual void resetForNewGame() {}
-    virtual void setEngineResultMayBePlayed(bool) {}
+    virtual void resetForNewGame() { }
+    virtual void setEngineResultMayBePlayed(bool) { }
     virtual bool trainingRunning() const { return false; }
-    virtual void stopTraining() {}
+    virtual void stopTraining() { }
     virtual bool modalDialogOpen() const { return false; }
-    virtual void repaintStatus() {}
+    virtual void repaintStatus() { }
 };
 
 // The user side of the "Add line" and "Select line" dialogs.
@@ -72,8 +72,8 @@ public:
     enum class Button { ReplaceMainLine, AddMainLine, AddLine, DeleteSelected, DontAdd, Ok, Cancel };
     struct NewLineChoice {
         Button button = Button::Ok;
-        int selected = -1;   // the chosen entry of the lines list, -1 for none
-        int newDefault = 0;  // "Change default to": 0 Ask .. 3 Add line
+        int selected = -1; // the chosen entry of the lines list, -1 for none
+        int newDefault = 0; // "Change default to": 0 Ask .. 3 Add line
     };
     // Shows "Add line" with the continuations and the new move; returns what
     // the user did next.
@@ -88,7 +88,7 @@ std::string moveLineText(const CGameNode& node, int count);
 class CGameFlow {
 public:
     CGameFlow(CBoardView& view, IWindowHost& window, IDialogs& dialogs, IClock& clock, CGeneralSettings& settings,
-              IGameFlowHost& host, ILineDialogUi& lines);
+        IGameFlowHost& host, ILineDialogUi& lines);
 
     CGame& game() { return *m_game; }
     CGameNode* current() const { return m_current; }
@@ -121,6 +121,10 @@ public:
     void forwardPlies(int n);
     // Commands 40038 and 40039 with the analysis-mode pause.
     void backCommand(bool animate);
+    // The navigation commands: 40006 new game, 40038 back, 40039 forward,
+    // 397 back 20 plies, 398 forward 20 plies, 40051 to the start, 40052 to
+    // the end, 40010 replay. False for any other id.
+    bool onCommand(int id);
     void toggleReplay();
     void stopReplay();
     // Timer 103.
@@ -144,7 +148,11 @@ private:
     Colour moverOf(const CGameNode& node) const { return (node.ply & 1) ? Black : White; }
     void afterMultiStep();
     void startUserClock();
-    void clearUserClock() { m_userClockRunning = false; m_userClockStart = 0; }
+    void clearUserClock()
+    {
+        m_userClockRunning = false;
+        m_userClockStart = 0;
+    }
 
     CBoardView& m_view;
     IWindowHost& m_window;

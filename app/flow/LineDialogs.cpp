@@ -21,7 +21,8 @@ std::string moveLineText(const CGameNode& node, int count)
     for (int written = 1; written < count && n->childCount() > 0; ++written) {
         n = n->child(0);
         text += ' ';
-        if (!n->isBlackMove()) text += numbered(*n);
+        if (!n->isBlackMove())
+            text += numbered(*n);
         text += n->san;
         text += nagGlyphText(*n);
     }
@@ -34,7 +35,8 @@ int CGameFlow::askNewLine(CMove move)
     const std::string newMove = std::to_string((ply + 2) / 2) + ((ply & 1) ? ".." : ".") + writeSan(m_position, move);
     for (;;) {
         std::vector<std::string> lines;
-        for (const auto& child : m_current->children) lines.push_back(moveLineText(*child, 6));
+        for (const auto& child : m_current->children)
+            lines.push_back(moveLineText(*child, 6));
         const ILineDialogUi::NewLineChoice choice = m_lines.newLine(lines, newMove);
         int result = 0;
         switch (choice.button) {
@@ -45,9 +47,15 @@ int CGameFlow::askNewLine(CMove move)
             break;
         case ILineDialogUi::Button::AddMainLine:
         case ILineDialogUi::Button::Ok:
-        case ILineDialogUi::Button::Cancel: result = 1; break;
-        case ILineDialogUi::Button::AddLine: result = 3; break;
-        case ILineDialogUi::Button::DontAdd: result = 4; break;
+        case ILineDialogUi::Button::Cancel:
+            result = 1;
+            break;
+        case ILineDialogUi::Button::AddLine:
+            result = 3;
+            break;
+        case ILineDialogUi::Button::DontAdd:
+            result = 4;
+            break;
         case ILineDialogUi::Button::DeleteSelected:
             if (choice.selected < 0 || choice.selected >= m_current->childCount())
                 m_dialogs.messageBox("Select a line first!", "Delete line", Buttons::Ok);
@@ -65,18 +73,21 @@ int CGameFlow::askNewLine(CMove move)
 int CGameFlow::askLine()
 {
     std::vector<std::string> lines;
-    for (const auto& child : m_current->children) lines.push_back(moveLineText(*child, 4));
+    for (const auto& child : m_current->children)
+        lines.push_back(moveLineText(*child, 4));
     const int chosen = m_lines.selectLine(lines);
     return chosen >= 0 && chosen < m_current->childCount() ? chosen : 0;
 }
 
 int CGameFlow::deleteLine(CGameNode* node)
 {
-    if (node == nullptr) return 0;
+    if (node == nullptr)
+        return 0;
     if (countNodes(*node) > 2 && m_dialogs.messageBox("Are you sure?", "Delete line", Buttons::OkCancel) != Answer::Ok)
         return 0;
     CGameNode* parent = node->parent;
-    if (parent == nullptr) return 0;
+    if (parent == nullptr)
+        return 0;
     // The current node must not be left inside the removed line.
     if (node == m_current) {
         takeBackOne(false);
@@ -87,7 +98,8 @@ int CGameFlow::deleteLine(CGameNode* node)
                 break;
             }
     }
-    if (parent->indexOf(node) == 0) m_game->setResult("*");
+    if (parent->indexOf(node) == 0)
+        m_game->setResult("*");
     deleteChild(*parent, node);
     m_game->markModified();
     setNavigationButtons();

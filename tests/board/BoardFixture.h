@@ -20,7 +20,7 @@ class RecordingClient : public IBoardClient {
 public:
     bool busy = false;
     bool replay = false;
-    PieceCode promotion = Empty;   // Empty: the dialog is closed (queen)
+    PieceCode promotion = Empty; // Empty: the dialog is closed (queen)
     int statusBottomY = 0;
     std::vector<CMove> sounds;
     std::vector<std::pair<CMove, bool>> moves;
@@ -42,7 +42,10 @@ public:
 
 class ViewHandler : public IWindowHandler {
 public:
-    explicit ViewHandler(CBoardView& view) : m_view(view) {}
+    explicit ViewHandler(CBoardView& view)
+        : m_view(view)
+    {
+    }
     void onPaint(CCanvas& canvas, const Rect& dirty) override { m_view.paint(canvas, dirty); }
     void onPointerDown(Point p) override { m_view.onPenDown(p.x, p.y); }
     void onPointerMove(Point p) override { m_view.onPenMove(p.x, p.y); }
@@ -50,18 +53,21 @@ public:
     void onHold(Point p) override { m_view.onHold(p.x, p.y); }
     void onCommand(int id) override
     {
-        if (id == FlipBoardCommand) m_view.flipBoard();
-        if (id == ToggleLayoutCommand) m_view.toggleLayout();
+        if (id == FlipBoardCommand)
+            m_view.flipBoard();
+        if (id == ToggleLayoutCommand)
+            m_view.toggleLayout();
     }
     bool onKey(Key) override { return false; }
-    void onSize(Size) override {}
-    void onActivate(bool) override {}
-    void onHelp() override {}
+    void onSize(Size) override { }
+    void onActivate(bool) override { }
+    void onHelp() override { }
     void onTimer(int id) override
     {
-        if (id == AnimationTimer) m_view.animationTick();
+        if (id == AnimationTimer)
+            m_view.animationTick();
     }
-    void onCloseRequest() override {}
+    void onCloseRequest() override { }
     void onDrawItem(int id, CCanvas& canvas, bool pressed) override { m_view.drawToolbarButton(id, canvas, pressed); }
 
 private:
@@ -70,7 +76,9 @@ private:
 
 struct BoardFixture {
     explicit BoardFixture(Size screen = {240, 320}, int row = 1)
-        : window(screen, 0, clock), view(window, settings, client), handler(view)
+        : window(screen, 0, clock)
+        , view(window, settings, client)
+        , handler(view)
     {
         position.setStartPosition();
         view.setGamePosition(&position);
@@ -105,6 +113,9 @@ struct BoardFixture {
     CPosition position;
 };
 
-inline Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+inline Square sq(const char* name)
+{
+    return makeSquare(name[0] - 'a', name[1] - '1');
+}
 
 } // namespace qm::test

@@ -12,31 +12,66 @@ namespace {
 
 CBitmap load(const std::string& name)
 {
-    auto b = CBitmap::load(std::filesystem::path(QM_TEST_SOURCE_DIR) / ".." / ".." / "resources" / "bitmaps" / (name + ".png"));
+    auto b = CBitmap::load(
+        std::filesystem::path(QM_TEST_SOURCE_DIR) / ".." / ".." / "resources" / "bitmaps" / (name + ".png"));
     return b ? *b : CBitmap();
 }
 
-bool isKey(Rgb p) { return sameRgb(p, TransparentKey); }
+bool isKey(Rgb p)
+{
+    return sameRgb(p, TransparentKey);
+}
 
 // A colour so close to the key that it would show as a grey fringe or be
 // mistaken for transparency.
 bool nearKey(Rgb p)
 {
-    return !isKey(p) && std::abs(redOf(p) - 192) < 12 && std::abs(greenOf(p) - 192) < 12 && std::abs(blueOf(p) - 192) < 12;
+    return !isKey(p) && std::abs(redOf(p) - 192) < 12 && std::abs(greenOf(p) - 192) < 12
+        && std::abs(blueOf(p) - 192) < 12;
 }
 
-double luminance(Rgb p) { return 0.299 * redOf(p) + 0.587 * greenOf(p) + 0.114 * blueOf(p); }
+double luminance(Rgb p)
+{
+    return 0.299 * redOf(p) + 0.587 * greenOf(p) + 0.114 * blueOf(p);
+}
 
-struct Keyed { const char* name; int w, h; };
+struct Keyed {
+    const char* name;
+    int w, h;
+};
 
 // Every bitmap drawn over the board with the key colour transparent.
 const Keyed keyedBitmaps[] = {
-    {"128", 192, 14}, {"134", 192, 14}, {"132", 192, 6}, {"150", 384, 28}, {"151", 384, 28},
-    {"152", 384, 12}, {"153", 384, 12}, {"130", 16, 212}, {"127", 16, 212}, {"131", 8, 212},
-    {"136", 8, 212}, {"142", 16, 160}, {"143", 16, 160}, {"144", 16, 160}, {"145", 16, 160},
-    {"157", 24, 192}, {"158", 24, 192}, {"159", 24, 192}, {"160", 24, 192}, {"146", 32, 424},
-    {"147", 32, 424}, {"148", 16, 424}, {"149", 16, 424}, {"161", 48, 384}, {"162", 48, 384},
-    {"163", 48, 384}, {"164", 48, 384}, {"133", 144, 16}, {"135", 288, 32}, {"menubar16", 128, 16},
+    {"128", 192, 14},
+    {"134", 192, 14},
+    {"132", 192, 6},
+    {"150", 384, 28},
+    {"151", 384, 28},
+    {"152", 384, 12},
+    {"153", 384, 12},
+    {"130", 16, 212},
+    {"127", 16, 212},
+    {"131", 8, 212},
+    {"136", 8, 212},
+    {"142", 16, 160},
+    {"143", 16, 160},
+    {"144", 16, 160},
+    {"145", 16, 160},
+    {"157", 24, 192},
+    {"158", 24, 192},
+    {"159", 24, 192},
+    {"160", 24, 192},
+    {"146", 32, 424},
+    {"147", 32, 424},
+    {"148", 16, 424},
+    {"149", 16, 424},
+    {"161", 48, 384},
+    {"162", 48, 384},
+    {"163", 48, 384},
+    {"164", 48, 384},
+    {"133", 144, 16},
+    {"135", 288, 32},
+    {"menubar16", 128, 16},
     {"menubar32", 256, 32},
 };
 
@@ -82,7 +117,8 @@ TEST(Artwork, PieceStripsHoldTwelveDistinctCellsOnTheKey)
                     for (int x = cell * size; x < (cell + 1) * size; ++x) {
                         const Rgb p = im.pixel(x, y);
                         EXPECT_FALSE(nearKey(p)) << "cell " << cell << " at " << x << "," << y;
-                        if (isKey(p)) continue;
+                        if (isKey(p))
+                            continue;
                         ++opaque;
                         EXPECT_GE(y, skipped) << "cell " << cell;
                     }
@@ -94,7 +130,8 @@ TEST(Artwork, PieceStripsHoldTwelveDistinctCellsOnTheKey)
             const auto middle = [&](int cell) {
                 double sum = 0;
                 for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) sum += luminance(im.pixel(cell * size + size / 2 + dx, size * 5 / 8 + dy));
+                    for (int dx = -1; dx <= 1; ++dx)
+                        sum += luminance(im.pixel(cell * size + size / 2 + dx, size * 5 / 8 + dy));
                 return sum / 9;
             };
             EXPECT_GT(middle(3), middle(9) + 60);
@@ -111,7 +148,8 @@ TEST(Artwork, TexturesHaveALightLeftAndADarkRightHalf)
         ASSERT_EQ(im.height(), 60);
         double half[2] = {0, 0};
         for (int y = 0; y < 60; ++y)
-            for (int x = 0; x < 120; ++x) half[x / 60] += luminance(im.pixel(x, y));
+            for (int x = 0; x < 120; ++x)
+                half[x / 60] += luminance(im.pixel(x, y));
         // Even the closest pair (maple) differs clearly.
         EXPECT_GT(half[0] / 3600, half[1] / 3600 + 25);
     }

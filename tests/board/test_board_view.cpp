@@ -18,8 +18,8 @@ TEST(BoardGeometry, SquaresAndPointsMapBothWaysInEveryRow)
     const struct {
         Size screen;
         int row;
-    } rows[] = {{{240, 320}, 0}, {{240, 320}, 1}, {{320, 240}, 3}, {{240, 240}, 5},
-                {{480, 640}, 7}, {{480, 640}, 8}, {{640, 480}, 10}, {{480, 480}, 12}};
+    } rows[] = {{{240, 320}, 0}, {{240, 320}, 1}, {{320, 240}, 3}, {{240, 240}, 5}, {{480, 640}, 7}, {{480, 640}, 8},
+        {{640, 480}, 10}, {{480, 480}, 12}};
     for (const auto& r : rows)
         for (bool flipped : {false, true}) {
             SCOPED_TRACE(testing::Message() << "row " << r.row << (flipped ? " flipped" : ""));
@@ -33,7 +33,8 @@ TEST(BoardGeometry, SquaresAndPointsMapBothWaysInEveryRow)
             EXPECT_EQ(bottomRight.right, l.boardX + 8 * l.squareWidth);
             EXPECT_EQ(bottomRight.bottom, l.boardY + 8 * l.squareHeight);
             for (int i = 0; i < 128; ++i) {
-                if (!onBoard(i)) continue;
+                if (!onBoard(i))
+                    continue;
                 const Rect q = f.view.squareRect(Square(i));
                 EXPECT_EQ(f.view.squareFromPoint(q.left, q.top), i);
                 EXPECT_EQ(f.view.squareFromPoint(q.right - 1, q.bottom - 1), i);
@@ -135,7 +136,8 @@ TEST(BoardPainting, LastMoveArrowFromSquareCentreToSquareCentre)
     f.view.paintBoard(canvas, canvas.bounds(), 24, 24, editor, NoPick, false, canvas.bounds());
     int yellow = 0;
     for (int y = 0; y < 320; ++y)
-        for (int x = 0; x < 240; ++x) yellow += canvas.pixel(x, y) == MarkYellow;
+        for (int x = 0; x < 240; ++x)
+            yellow += canvas.pixel(x, y) == MarkYellow;
     EXPECT_EQ(yellow, 0);
 }
 
@@ -146,7 +148,7 @@ TEST(BoardPainting, ArrowPolygonGeometry)
     EXPECT_EQ(p[3], (Point{100, 122}));
     EXPECT_NEAR(std::abs(p[0].x - p[6].x), 4, 1);
     EXPECT_EQ(p[0].y, 170);
-    EXPECT_LT(p[7].y, 170);   // the tail's notch points into the shaft
+    EXPECT_LT(p[7].y, 170); // the tail's notch points into the shaft
     EXPECT_GT(p[7].y, p[1].y);
     // A knight move points diagonally: its barbs are offset in both axes.
     const auto k = arrowPolygon({112, 260}, {136, 212}, 24);
@@ -162,7 +164,7 @@ TEST(BoardPainting, CoordinatesOverTheBorderHalf)
 {
     BoardFixture f;
     f.view.paintCoordinates(f.window.canvas());
-    const CBitmap left = bitmap(130), texture = bitmap(137);   // Brown: dark border half
+    const CBitmap left = bitmap(130), texture = bitmap(137); // Brown: dark border half
     for (int y = 0; y < 212; y += 3)
         for (int x = 0; x < 16; ++x) {
             const Rgb s = left.pixel(x, y);
@@ -183,10 +185,13 @@ TEST(BoardPainting, SmallAreasDrawNothing)
 {
     BoardFixture f;
     CMemoryCanvas canvas(240, 320, RgbWhite);
-    f.view.paintBoard(canvas, Rect::fromSize(0, 0, 24 * 8 - 1, 320), 24, 24, f.position, NoPick, false, canvas.bounds());
-    f.view.paintBoard(canvas, Rect::fromSize(0, 0, 240, 24 * 8 - 1), 24, 24, f.position, NoPick, false, canvas.bounds());
+    f.view.paintBoard(
+        canvas, Rect::fromSize(0, 0, 24 * 8 - 1, 320), 24, 24, f.position, NoPick, false, canvas.bounds());
+    f.view.paintBoard(
+        canvas, Rect::fromSize(0, 0, 240, 24 * 8 - 1), 24, 24, f.position, NoPick, false, canvas.bounds());
     for (int y = 0; y < 320; y += 7)
-        for (int x = 0; x < 240; x += 7) ASSERT_EQ(canvas.pixel(x, y), RgbWhite);
+        for (int x = 0; x < 240; x += 7)
+            ASSERT_EQ(canvas.pixel(x, y), RgbWhite);
 }
 
 TEST(BoardCommands, ToolButtonsOnlyInRowsOneAndEight)
@@ -238,7 +243,7 @@ TEST(BoardCommands, TurningTheScreenMovesToItsRow)
     f.window.resizeScreen({240, 320});
     f.view.fitToScreen();
     EXPECT_EQ(f.view.layoutIndex(), 0);
-    f.window.resizeScreen({1024, 768});   // no row: the board keeps its row
+    f.window.resizeScreen({1024, 768}); // no row: the board keeps its row
     f.view.fitToScreen();
     EXPECT_EQ(f.view.layoutIndex(), 0);
 }
@@ -261,15 +266,14 @@ TEST(BoardAnimation, FrameCountsAndIntervals)
         bool bounce;
         AnimationPace expected;
     } cases[] = {
-        {24, 24, 2, false, {18, 4}},    // one square at "Medium": 12 x 3 / 2
-        {24, 24, 1, false, {24, 8}},    // "Slow"
-        {24, 24, 3, false, {8, 5}},     // "Fast": (12 x 2) / 3
-        {24, 24, 0, false, {12, 20}},   // any other value
-        {24, 24, 2, true, {24, 8}},     // a hint goes there and back at 8 ms
-        {0, 24, 2, false, {0, 4}},
-        {237, 24, 0, false, {237 * 13 / 64, 20}},   // n = 9
+        {24, 24, 2, false, {18, 4}}, // one square at "Medium": 12 x 3 / 2
+        {24, 24, 1, false, {24, 8}}, // "Slow"
+        {24, 24, 3, false, {8, 5}}, // "Fast": (12 x 2) / 3
+        {24, 24, 0, false, {12, 20}}, // any other value
+        {24, 24, 2, true, {24, 8}}, // a hint goes there and back at 8 ms
+        {0, 24, 2, false, {0, 4}}, {237, 24, 0, false, {237 * 13 / 64, 20}}, // n = 9
         {5000, 24, 0, false, {5000 * 12 / 64, 20}}, // beyond the table: its last entry
-        {100, 0, 0, false, {50, 20}},               // no square width: n = 0
+        {100, 0, 0, false, {50, 20}}, // no square width: n = 0
     };
     for (const auto& c : cases) {
         const AnimationPace p = animationPace(c.distance, c.square, c.speed, c.bounce);

@@ -12,7 +12,7 @@ namespace {
 
 struct Action {
     const char* from;
-    const char* to;   // nullptr: a tap on from
+    const char* to; // nullptr: a tap on from
 };
 
 struct InputCase {
@@ -20,8 +20,8 @@ struct InputCase {
     const char* fen;
     bool oneTap;
     std::vector<Action> actions;
-    std::vector<std::string> moves;   // coordinate text, "+drag" when dragged
-    const char* pickedFrom;           // nullptr: none
+    std::vector<std::string> moves; // coordinate text, "+drag" when dragged
+    const char* pickedFrom; // nullptr: none
     const char* pickedTo;
     PieceCode promotion = Empty;
     int defaultSounds = 0;
@@ -39,16 +39,22 @@ const InputCase Cases[] = {
     {"normal: illegal drag puts back and beeps", Start, false, {{"g1", "g3"}}, {}, nullptr, nullptr, Empty, 1},
     {"drag back onto its square is a tap", Start, false, {{"e2", "e2"}}, {}, "e2", nullptr},
     {"target first, then the piece", Start, false, {{"f3", nullptr}, {"g1", nullptr}}, {"g1f3"}, nullptr, nullptr},
-    {"target first, then a piece that cannot reach it", Start, false, {{"e4", nullptr}, {"g1", nullptr}}, {}, nullptr, nullptr},
+    {"target first, then a piece that cannot reach it", Start, false, {{"e4", nullptr}, {"g1", nullptr}}, {}, nullptr,
+        nullptr},
     {"drag onto an own piece picks that piece", Start, false, {{"e2", "d2"}}, {}, "d2", nullptr, Empty, 1},
-    {"a tap on a square nothing reaches changes nothing", Start, false, {{"e2", nullptr}, {"e5", nullptr}}, {}, "e2", nullptr},
+    {"a tap on a square nothing reaches changes nothing", Start, false, {{"e2", nullptr}, {"e5", nullptr}}, {}, "e2",
+        nullptr},
     {"one tap: piece with two moves is picked", Start, true, {{"g1", nullptr}}, {}, "g1", nullptr},
     {"one tap: the only move to a square", Start, true, {{"e4", nullptr}}, {"e2e4"}, nullptr, nullptr},
-    {"one tap: two moves reach the square", Start, true, {{"f3", nullptr}, {"g1", nullptr}}, {"g1f3"}, nullptr, nullptr},
+    {"one tap: two moves reach the square", Start, true, {{"f3", nullptr}, {"g1", nullptr}}, {"g1f3"}, nullptr,
+        nullptr},
     {"one tap: promotion asks the piece", Promotion, true, {{"e7", nullptr}}, {"e7e8n"}, nullptr, nullptr, WhiteKnight},
-    {"one tap: closed promotion dialog gives the queen", Promotion, true, {{"e7", nullptr}}, {"e7e8q"}, nullptr, nullptr},
-    {"one tap: target dragged onto the capturing piece", Capture, true, {{"d5", "e3"}}, {"e3d5+drag"}, nullptr, nullptr},
-    {"one tap: target dragged onto a piece that cannot take", Capture, true, {{"d5", "e1"}}, {}, nullptr, nullptr, Empty, 1},
+    {"one tap: closed promotion dialog gives the queen", Promotion, true, {{"e7", nullptr}}, {"e7e8q"}, nullptr,
+        nullptr},
+    {"one tap: target dragged onto the capturing piece", Capture, true, {{"d5", "e3"}}, {"e3d5+drag"}, nullptr,
+        nullptr},
+    {"one tap: target dragged onto a piece that cannot take", Capture, true, {{"d5", "e1"}}, {}, nullptr, nullptr,
+        Empty, 1},
     {"normal: an opponent's piece cannot be lifted", Capture, false, {{"d5", "e3"}}, {}, "e3", nullptr},
 };
 
@@ -68,12 +74,14 @@ TEST(MoveInput, TapAndDragSequences)
                 f.window.tap(f.centre(sq(a.from)));
         }
         std::vector<std::string> moves;
-        for (const auto& [m, dragged] : f.client.moves) moves.push_back(writeCoordinate(m) + (dragged ? "+drag" : ""));
+        for (const auto& [m, dragged] : f.client.moves)
+            moves.push_back(writeCoordinate(m) + (dragged ? "+drag" : ""));
         EXPECT_EQ(moves, c.moves);
         EXPECT_EQ(f.view.pickedFrom(), c.pickedFrom ? sq(c.pickedFrom) : NoPick);
         EXPECT_EQ(f.view.pickedTo(), c.pickedTo ? sq(c.pickedTo) : NoPick);
         int beeps = 0;
-        for (CMove m : f.client.sounds) beeps += m == NoMove;
+        for (CMove m : f.client.sounds)
+            beeps += m == NoMove;
         EXPECT_EQ(beeps, c.defaultSounds);
         EXPECT_FALSE(f.view.spriteActive());
         EXPECT_EQ(f.client.promotionAsked, c.promotion != Empty || std::string(c.fen) == Promotion ? 1 : 0);
@@ -138,9 +146,12 @@ TEST(MoveInput, InputOnSquaresIsIgnoredWhileAnimating)
     ASSERT_TRUE(f.view.animating());
     f.window.tap(f.centre(sq("e2")));
     EXPECT_EQ(f.view.pickedFrom(), sq("b1"));
-    // Off the board a pen-up still clears the picks.
+    // Off the board a pen-up still clears the picks, and leaves the
+    // animation's piece alone.
     f.view.onPenUp(-1, -1);
     EXPECT_EQ(f.view.pickedFrom(), NoPick);
+    EXPECT_TRUE(f.view.spriteActive());
+    EXPECT_TRUE(f.view.animating());
 }
 
 } // namespace
@@ -151,7 +162,7 @@ namespace {
 
 TEST(PromotionDialog, PiecesInACentredRowAndTheirHitArea)
 {
-    BoardFixture f;   // 24-pixel squares
+    BoardFixture f; // 24-pixel squares
     const Rect client{0, 0, 154, 120};
     CPromotionDialog black(f.view, Black, client);
     const Rect row = black.pieceRow();
@@ -160,20 +171,28 @@ TEST(PromotionDialog, PiecesInACentredRowAndTheirHitArea)
         int x, y;
         PieceCode expected;
     } taps[] = {
-        {row.left, row.top, BlackQueen}, {row.left + 23, row.top + 24, BlackQueen}, {row.left + 24, row.top, BlackRook},
-        {row.left + 50, row.top + 5, BlackBishop}, {row.left + 95, row.top + 5, BlackKnight},
-        {row.left + 96, row.top + 5, Empty},   // exactly on the right edge of the fourth piece
-        {row.left - 1, row.top, Empty}, {row.left, row.top - 1, Empty}, {row.left, row.top + 25, Empty},
+        {row.left, row.top, BlackQueen},
+        {row.left + 23, row.top + 24, BlackQueen},
+        {row.left + 24, row.top, BlackRook},
+        {row.left + 50, row.top + 5, BlackBishop},
+        {row.left + 95, row.top + 5, BlackKnight},
+        {row.left + 96, row.top + 5, Empty}, // exactly on the right edge of the fourth piece
+        {row.left - 1, row.top, Empty},
+        {row.left, row.top - 1, Empty},
+        {row.left, row.top + 25, Empty},
     };
-    for (const auto& t : taps) EXPECT_EQ(black.pieceAt(t.x, t.y), t.expected) << t.x << "," << t.y;
+    for (const auto& t : taps)
+        EXPECT_EQ(black.pieceAt(t.x, t.y), t.expected) << t.x << "," << t.y;
     EXPECT_EQ(black.closedChoice(), BlackQueen);
     CMemoryCanvas canvas(154, 120, RgbWhite);
     CPromotionDialog(f.view, White, client).paint(canvas);
     int drawn = 0;
     for (int y = row.top; y < row.bottom; ++y)
-        for (int x = row.left; x < row.right; ++x) drawn += canvas.pixel(x, y) != RgbWhite;
+        for (int x = row.left; x < row.right; ++x)
+            drawn += canvas.pixel(x, y) != RgbWhite;
     EXPECT_GT(drawn, 200);
-    for (int x = 0; x < 154; ++x) EXPECT_EQ(canvas.pixel(x, row.top - 1), RgbWhite);
+    for (int x = 0; x < 154; ++x)
+        EXPECT_EQ(canvas.pixel(x, row.top - 1), RgbWhite);
 }
 
 TEST(BoardTextures, EveryStoredTextureHasItsBitmap)

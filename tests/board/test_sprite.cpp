@@ -35,7 +35,7 @@ TEST(Sprite, DragComposesFromTheBackgroundAndPutsBack)
     f.view.beginSprite(WhitePawn, e2.x, e2.y);
     ASSERT_TRUE(f.view.spriteActive());
     EXPECT_EQ(f.view.spriteStart(), sq("e2"));
-    EXPECT_EQ(f.window.canvas().snapshot(), before);   // nothing drawn at the lift
+    EXPECT_EQ(f.window.canvas().snapshot(), before); // nothing drawn at the lift
     f.view.moveSprite(WhitePawn, e4.x, e4.y);
     // The pawn is over e4 and gone from e2 (bare texture there now).
     const Rect r2 = f.view.squareRect(sq("e2"));
@@ -59,7 +59,7 @@ TEST(Sprite, DragKeepsAToSquareFrameInPlace)
     const Point e2 = f.centre(sq("e2"));
     f.view.beginSprite(WhitePawn, e2.x, e2.y);
     f.view.moveSprite(WhitePawn, e2.x + 3, e2.y - 30);
-    f.view.moveSprite(WhitePawn, e2.x, e2.y - 48);   // over e4
+    f.view.moveSprite(WhitePawn, e2.x, e2.y - 48); // over e4
     f.view.moveSprite(WhitePawn, e2.x + 40, e2.y - 90);
     const Rect r = f.view.squareRect(sq("e4"));
     EXPECT_EQ(f.pixel(r.left, r.top + 10), FrameRed);
@@ -118,7 +118,7 @@ TEST(Animation, HintGoesThereAndBackWithOneSoundAtTheTurn)
     animationTicks(f);
     EXPECT_EQ(f.client.sounds.size(), 1u);
     EXPECT_EQ(f.view.lastMoveArrow(), hint);
-    EXPECT_EQ(f.position.board[sq("g1")], WhiteKnight);   // the hint was not played
+    EXPECT_EQ(f.position.board[sq("g1")], WhiteKnight); // the hint was not played
     f.window.paint();
     EXPECT_EQ(f.window.canvas().snapshot(), freshPaint(f));
 }
@@ -202,8 +202,8 @@ TEST(Screenshots, LayoutsSetsAndTextures)
     const struct {
         Size screen;
         int row;
-    } rows[] = {{{240, 320}, 0}, {{240, 320}, 1}, {{320, 240}, 3}, {{240, 240}, 5},
-                {{480, 640}, 7}, {{480, 640}, 8}, {{640, 480}, 10}, {{480, 480}, 12}};
+    } rows[] = {{{240, 320}, 0}, {{240, 320}, 1}, {{320, 240}, 3}, {{240, 240}, 5}, {{480, 640}, 7}, {{480, 640}, 8},
+        {{640, 480}, 10}, {{480, 480}, 12}};
     const char* fen = "r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5";
     for (const auto& r : rows)
         for (bool flipped : {false, true}) {
@@ -222,11 +222,14 @@ TEST(Screenshots, LayoutsSetsAndTextures)
         f.view.setPieceSet(set);
         f.view.setTexture(texture);
         f.setFen(fen);
-        const auto name = std::string("set") + PieceSetNames[std::size_t(set)] + "-texture" + std::to_string(texture) + ".png";
+        const auto name
+            = std::string("set") + PieceSetNames[std::size_t(set)] + "-texture" + std::to_string(texture) + ".png";
         EXPECT_TRUE(savePng(f.window.canvas().pixels(), dir / name));
     };
-    for (int set = 0; set < PieceSetCount; ++set) shoot(set, 155);
-    for (const TextureInfo& t : Textures) shoot(0, t.id);
+    for (int set = 0; set < PieceSetCount; ++set)
+        shoot(set, 155);
+    for (const TextureInfo& t : Textures)
+        shoot(0, t.id);
 }
 
 } // namespace

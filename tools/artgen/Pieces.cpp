@@ -34,7 +34,8 @@ bool writeSet(const QString& dir, int firstId, const PieceDrawer& draw)
         for (int cell = 0; cell < 12; ++cell)
             p.drawImage(cell * size, 0, keyed(draw(Kind(cell % 6), cell >= 6, size)));
         p.end();
-        if (!save(strip, dir, QString::number(firstId + int(s)))) return false;
+        if (!save(strip, dir, QString::number(firstId + int(s))))
+            return false;
     }
     return true;
 }
@@ -43,13 +44,13 @@ bool writeSet(const QString& dir, int firstId, const PieceDrawer& draw)
 
 struct GlyphStyle {
     QString family;
-    QColor lightTop, lightBottom;   // white pieces: body gradient
-    QColor lightLine;               // white pieces: outline glyph
-    QColor darkTop, darkBottom;     // black pieces: solid glyph gradient
-    QColor darkDetail;              // black pieces: what shows through the solid glyph's openings
-    QColor whiteRim, blackRim;      // outer rim around the body; transparent for none
-    double rim = 0;                 // rim width as a share of the cell
-    int boost = 0;                  // outline growth on cells up to 24 pixels, in supersampled pixels
+    QColor lightTop, lightBottom; // white pieces: body gradient
+    QColor lightLine; // white pieces: outline glyph
+    QColor darkTop, darkBottom; // black pieces: solid glyph gradient
+    QColor darkDetail; // black pieces: what shows through the solid glyph's openings
+    QColor whiteRim, blackRim; // outer rim around the body; transparent for none
+    double rim = 0; // rim width as a share of the cell
+    int boost = 0; // outline growth on cells up to 24 pixels, in supersampled pixels
 };
 
 // U+2654.. are the outline (white) glyphs K Q R B N P, U+265A.. the solid ones.
@@ -61,7 +62,8 @@ char32_t glyphOf(Kind kind, bool solid)
 
 class GlyphSet {
 public:
-    explicit GlyphSet(GlyphStyle style) : m_style(std::move(style))
+    explicit GlyphSet(GlyphStyle style)
+        : m_style(std::move(style))
     {
         m_font = QFont(m_style.family);
         m_font.setPixelSize(1000);
@@ -175,9 +177,17 @@ QPainterPath toonShape(Kind kind)
         {
             QPainterPath top;
             top.moveTo(24, 42);
-            top.lineTo(24, 14); top.lineTo(36, 14); top.lineTo(36, 22); top.lineTo(44, 22);
-            top.lineTo(44, 14); top.lineTo(56, 14); top.lineTo(56, 22); top.lineTo(64, 22);
-            top.lineTo(64, 14); top.lineTo(76, 14); top.lineTo(76, 42);
+            top.lineTo(24, 14);
+            top.lineTo(36, 14);
+            top.lineTo(36, 22);
+            top.lineTo(44, 22);
+            top.lineTo(44, 14);
+            top.lineTo(56, 14);
+            top.lineTo(56, 22);
+            top.lineTo(64, 22);
+            top.lineTo(64, 14);
+            top.lineTo(76, 14);
+            top.lineTo(76, 42);
             top.closeSubpath();
             p.addPath(top);
         }
@@ -197,13 +207,13 @@ QPainterPath toonShape(Kind kind)
         base(60);
         QPainterPath head;
         head.moveTo(30, 84);
-        head.cubicTo(30, 70, 40, 62, 44, 54);     // chest up to the jaw
-        head.cubicTo(36, 56, 24, 58, 18, 52);     // under the muzzle
-        head.cubicTo(12, 46, 16, 38, 24, 34);     // nose
-        head.cubicTo(30, 26, 38, 18, 46, 14);     // forehead
-        head.lineTo(48, 6);                       // ear
+        head.cubicTo(30, 70, 40, 62, 44, 54); // chest up to the jaw
+        head.cubicTo(36, 56, 24, 58, 18, 52); // under the muzzle
+        head.cubicTo(12, 46, 16, 38, 24, 34); // nose
+        head.cubicTo(30, 26, 38, 18, 46, 14); // forehead
+        head.lineTo(48, 6); // ear
         head.lineTo(56, 14);
-        head.cubicTo(76, 18, 80, 50, 72, 84);     // mane down the back
+        head.cubicTo(76, 18, 80, 50, 72, 84); // mane down the back
         head.closeSubpath();
         p.addPath(head);
         break;
@@ -212,11 +222,18 @@ QPainterPath toonShape(Kind kind)
         base(62);
         QPainterPath body;
         body.moveTo(30, 84);
-        body.lineTo(22, 30); body.lineTo(36, 50); body.lineTo(43, 24); body.lineTo(50, 48);
-        body.lineTo(57, 24); body.lineTo(64, 50); body.lineTo(78, 30); body.lineTo(70, 84);
+        body.lineTo(22, 30);
+        body.lineTo(36, 50);
+        body.lineTo(43, 24);
+        body.lineTo(50, 48);
+        body.lineTo(57, 24);
+        body.lineTo(64, 50);
+        body.lineTo(78, 30);
+        body.lineTo(70, 84);
         body.closeSubpath();
         p.addPath(body);
-        for (double x : {22.0, 43.0, 57.0, 78.0}) p.addEllipse(QPointF(x, x == 22.0 || x == 78.0 ? 28 : 21), 5.5, 5.5);
+        for (double x : {22.0, 43.0, 57.0, 78.0})
+            p.addEllipse(QPointF(x, x == 22.0 || x == 78.0 ? 28 : 21), 5.5, 5.5);
         break;
     }
     case King: {
@@ -264,12 +281,30 @@ QImage drawToon(Kind kind, bool black, int size)
     QPointF eyes[2];
     int count = 2;
     switch (kind) {
-    case Pawn: eyes[0] = {43, 34}; eyes[1] = {57, 34}; break;
-    case Rook: eyes[0] = {42, 54}; eyes[1] = {58, 54}; break;
-    case Bishop: eyes[0] = {43, 54}; eyes[1] = {57, 54}; break;
-    case Knight: eyes[0] = {40, 32}; count = 1; break;
-    case Queen: eyes[0] = {43, 62}; eyes[1] = {57, 62}; break;
-    case King: eyes[0] = {42, 58}; eyes[1] = {58, 58}; break;
+    case Pawn:
+        eyes[0] = {43, 34};
+        eyes[1] = {57, 34};
+        break;
+    case Rook:
+        eyes[0] = {42, 54};
+        eyes[1] = {58, 54};
+        break;
+    case Bishop:
+        eyes[0] = {43, 54};
+        eyes[1] = {57, 54};
+        break;
+    case Knight:
+        eyes[0] = {40, 32};
+        count = 1;
+        break;
+    case Queen:
+        eyes[0] = {43, 62};
+        eyes[1] = {57, 62};
+        break;
+    case King:
+        eyes[0] = {42, 58};
+        eyes[1] = {58, 58};
+        break;
     }
     const double r = size <= 24 ? 7.5 : 6.5;
     for (int i = 0; i < count; ++i) {
@@ -296,19 +331,27 @@ QImage drawToon(Kind kind, bool black, int size)
 
 // ---- "Blocks": pieces built from axis-aligned blocks ------------------------
 
-struct Block { int x, y, w, h; };
+struct Block {
+    int x, y, w, h;
+};
 
 // Blocks on a 20 x 20 grid, base line at row 19.
 std::vector<Block> blockShape(Kind kind)
 {
     switch (kind) {
-    case Pawn: return {{5, 16, 10, 3}, {7, 11, 6, 5}, {6, 10, 8, 2}, {7, 5, 6, 5}};
-    case Knight: return {{4, 16, 12, 3}, {7, 12, 8, 4}, {9, 8, 6, 4}, {3, 8, 5, 3}, {5, 5, 10, 3}, {11, 2, 3, 3}};
-    case Bishop: return {{4, 16, 12, 3}, {7, 12, 6, 4}, {6, 6, 8, 6}, {8, 4, 4, 2}, {9, 2, 2, 2}};
-    case Rook: return {{3, 16, 14, 3}, {5, 8, 10, 8}, {4, 3, 3, 5}, {8, 3, 4, 5}, {13, 3, 3, 5}, {4, 6, 12, 2}};
-    case Queen: return {{3, 16, 14, 3}, {5, 11, 10, 5}, {4, 9, 12, 2}, {4, 7, 2, 2}, {9, 5, 2, 4}, {14, 7, 2, 2},
-                        {3, 5, 4, 2}, {8, 3, 4, 2}, {13, 5, 4, 2}};
-    case King: return {{3, 16, 14, 3}, {4, 10, 12, 6}, {9, 3, 2, 7}, {7, 5, 6, 2}};
+    case Pawn:
+        return {{5, 16, 10, 3}, {7, 11, 6, 5}, {6, 10, 8, 2}, {7, 5, 6, 5}};
+    case Knight:
+        return {{4, 16, 12, 3}, {7, 12, 8, 4}, {9, 8, 6, 4}, {3, 8, 5, 3}, {5, 5, 10, 3}, {11, 2, 3, 3}};
+    case Bishop:
+        return {{4, 16, 12, 3}, {7, 12, 6, 4}, {6, 6, 8, 6}, {8, 4, 4, 2}, {9, 2, 2, 2}};
+    case Rook:
+        return {{3, 16, 14, 3}, {5, 8, 10, 8}, {4, 3, 3, 5}, {8, 3, 4, 5}, {13, 3, 3, 5}, {4, 6, 12, 2}};
+    case Queen:
+        return {{3, 16, 14, 3}, {5, 11, 10, 5}, {4, 9, 12, 2}, {4, 7, 2, 2}, {9, 5, 2, 4}, {14, 7, 2, 2}, {3, 5, 4, 2},
+            {8, 3, 4, 2}, {13, 5, 4, 2}};
+    case King:
+        return {{3, 16, 14, 3}, {4, 10, 12, 6}, {9, 3, 2, 7}, {7, 5, 6, 2}};
     }
     return {};
 }
@@ -325,12 +368,12 @@ QImage drawBlocks(Kind kind, bool black, int size)
     const int t = std::max(1, size / 20);
     QPainter p(&image);
     const auto shape = blockShape(kind);
-    for (const Block& b : shape)   // the outline: every block grown by t
+    for (const Block& b : shape) // the outline: every block grown by t
         p.fillRect(at(b.x) - t, at(b.y) - t, at(b.x + b.w) - at(b.x) + 2 * t, at(b.y + b.h) - at(b.y) + 2 * t, edge);
     for (const Block& b : shape) {
         const QRect r(at(b.x), at(b.y), at(b.x + b.w) - at(b.x), at(b.y + b.h) - at(b.y));
         p.fillRect(r, face);
-        if (size >= 30) {   // bevels where there is room for them
+        if (size >= 30) { // bevels where there is room for them
             const int bev = std::max(1, size / 30);
             p.fillRect(r.left(), r.top(), r.width(), bev, light);
             p.fillRect(r.left(), r.top(), bev, r.height(), light);
@@ -347,25 +390,21 @@ QImage drawBlocks(Kind kind, bool black, int size)
 bool writePieceSets(const QString& dir)
 {
     const GlyphSet cases({"DejaVu Sans", QColor(255, 255, 255), QColor(222, 214, 196), QColor(16, 16, 16),
-                          QColor(86, 86, 96), QColor(8, 8, 12), QColor(236, 230, 214), Qt::transparent,
-                          Qt::transparent, 0, 1});
+        QColor(86, 86, 96), QColor(8, 8, 12), QColor(236, 230, 214), Qt::transparent, Qt::transparent, 0, 1});
     const GlyphSet leipzig({"FreeSerif", QColor(255, 255, 252), QColor(255, 255, 252), QColor(0, 0, 0),
-                            QColor(18, 18, 18), QColor(18, 18, 18), QColor(250, 250, 250), Qt::transparent,
-                            Qt::transparent, 0});
-    const GlyphSet mark({"DejaVu Sans", QColor(255, 255, 255), QColor(255, 255, 255), QColor(12, 12, 40),
-                         QColor(20, 24, 60), QColor(20, 24, 60), QColor(255, 214, 64), QColor(12, 12, 40),
-                         QColor(255, 255, 255), 0.035, 1});
+        QColor(18, 18, 18), QColor(18, 18, 18), QColor(250, 250, 250), Qt::transparent, Qt::transparent, 0});
+    const GlyphSet mark(
+        {"DejaVu Sans", QColor(255, 255, 255), QColor(255, 255, 255), QColor(12, 12, 40), QColor(20, 24, 60),
+            QColor(20, 24, 60), QColor(255, 214, 64), QColor(12, 12, 40), QColor(255, 255, 255), 0.035, 1});
     const GlyphSet spanish({"FreeSerif", QColor(255, 246, 224), QColor(236, 208, 150), QColor(96, 44, 12),
-                            QColor(196, 40, 36), QColor(110, 12, 18), QColor(255, 220, 120), QColor(96, 44, 12),
-                            QColor(74, 20, 10), 0.02});
+        QColor(196, 40, 36), QColor(110, 12, 18), QColor(255, 220, 120), QColor(96, 44, 12), QColor(74, 20, 10), 0.02});
     for (const GlyphSet* set : {&cases, &leipzig, &mark, &spanish})
-        if (!set->usable()) return false;
-    const auto glyphs = [](const GlyphSet& set) {
-        return [&set](Kind k, bool black, int size) { return set.draw(k, black, size); };
-    };
-    return writeSet(dir, 700, glyphs(cases)) && writeSet(dir, 710, glyphs(leipzig))
-           && writeSet(dir, 720, glyphs(mark)) && writeSet(dir, 730, glyphs(spanish))
-           && writeSet(dir, 740, drawToon) && writeSet(dir, 750, drawBlocks);
+        if (!set->usable())
+            return false;
+    const auto glyphs
+        = [](const GlyphSet& set) { return [&set](Kind k, bool black, int size) { return set.draw(k, black, size); }; };
+    return writeSet(dir, 700, glyphs(cases)) && writeSet(dir, 710, glyphs(leipzig)) && writeSet(dir, 720, glyphs(mark))
+        && writeSet(dir, 730, glyphs(spanish)) && writeSet(dir, 740, drawToon) && writeSet(dir, 750, drawBlocks);
 }
 
 } // namespace artgen

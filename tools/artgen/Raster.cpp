@@ -26,7 +26,8 @@ Mask maskOf(const QPainterPath& path, int w, int h)
     Mask m(w, h);
     for (int y = 0; y < h; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) m.at(x, y) = std::uint8_t(qAlpha(line[x]));
+        for (int x = 0; x < w; ++x)
+            m.at(x, y) = std::uint8_t(qAlpha(line[x]));
     }
     return m;
 }
@@ -37,19 +38,30 @@ Mask enclosed(const Mask& outline)
     std::vector<std::uint8_t> outside(outline.a.size(), 0);
     std::vector<int> stack;
     auto push = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= w || y >= h) return;
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return;
         const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
-        if (outside[i] || outline.a[i] >= 128) return;
+        if (outside[i] || outline.a[i] >= 128)
+            return;
         outside[i] = 1;
         stack.push_back(int(i));
     };
-    for (int x = 0; x < w; ++x) { push(x, 0); push(x, h - 1); }
-    for (int y = 0; y < h; ++y) { push(0, y); push(w - 1, y); }
+    for (int x = 0; x < w; ++x) {
+        push(x, 0);
+        push(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        push(0, y);
+        push(w - 1, y);
+    }
     while (!stack.empty()) {
         const int i = stack.back();
         stack.pop_back();
         const int x = i % w, y = i / w;
-        push(x + 1, y); push(x - 1, y); push(x, y + 1); push(x, y - 1);
+        push(x + 1, y);
+        push(x - 1, y);
+        push(x, y + 1);
+        push(x, y - 1);
     }
     Mask m(w, h);
     for (std::size_t i = 0; i < m.a.size(); ++i)
@@ -67,7 +79,8 @@ Mask dilate(const Mask& m, int radius)
             std::uint8_t best = 0;
             for (int dx = -radius; dx <= radius; ++dx) {
                 const int xx = x + dx;
-                if (xx >= 0 && xx < m.w) best = std::max(best, m.at(xx, y));
+                if (xx >= 0 && xx < m.w)
+                    best = std::max(best, m.at(xx, y));
             }
             tmp.at(x, y) = best;
         }
@@ -76,7 +89,8 @@ Mask dilate(const Mask& m, int radius)
             std::uint8_t best = 0;
             for (int dy = -radius; dy <= radius; ++dy) {
                 const int yy = y + dy;
-                if (yy >= 0 && yy < m.h) best = std::max(best, tmp.at(x, yy));
+                if (yy >= 0 && yy < m.h)
+                    best = std::max(best, tmp.at(x, yy));
             }
             out.at(x, y) = best;
         }
@@ -128,7 +142,10 @@ QImage downsample(const QImage& big, int factor)
             for (int sy = 0; sy < factor; ++sy) {
                 const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(y * factor + sy)) + x * factor;
                 for (int sx = 0; sx < factor; ++sx) {
-                    r += qRed(s[sx]); g += qGreen(s[sx]); b += qBlue(s[sx]); a += qAlpha(s[sx]);
+                    r += qRed(s[sx]);
+                    g += qGreen(s[sx]);
+                    b += qBlue(s[sx]);
+                    a += qAlpha(s[sx]);
                 }
             }
             line[x] = qRgba(r / n, g / n, b / n, a / n);

@@ -23,7 +23,12 @@ struct Mask {
     int w = 0, h = 0;
     std::vector<std::uint8_t> a;
     Mask() = default;
-    Mask(int width, int height) : w(width), h(height), a(std::size_t(width) * std::size_t(height), 0) {}
+    Mask(int width, int height)
+        : w(width)
+        , h(height)
+        , a(std::size_t(width) * std::size_t(height), 0)
+    {
+    }
     std::uint8_t& at(int x, int y) { return a[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
     std::uint8_t at(int x, int y) const { return a[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
 };

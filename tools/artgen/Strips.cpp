@@ -20,15 +20,15 @@ const QColor Halo(250, 244, 228);
 const QColor FrameDark(36, 28, 20);
 const QColor FrameLight(236, 226, 204);
 
-enum class Edge { Top, Bottom, Left, Right };   // where the strip lies beside the board
+enum class Edge { Top, Bottom, Left, Right }; // where the strip lies beside the board
 
 struct StripDef {
     int id;
     int w, h;
     Edge edge;
-    int first, cell;      // position of the first cell along the strip and the cell length
-    bool labels;          // letters or numbers, else a plain edge
-    bool flipped;         // H..A / 1..8 instead of A..H / 8..1
+    int first, cell; // position of the first cell along the strip and the cell length
+    bool labels; // letters or numbers, else a plain edge
+    bool flipped; // H..A / 1..8 instead of A..H / 8..1
 };
 
 QString label(const StripDef& d, int i)
@@ -44,7 +44,7 @@ QImage drawStrip(const StripDef& d, const QFont& base)
     QImage big = blank(d.w * n, d.h * n);
     if (d.labels) {
         const bool files = d.edge == Edge::Top || d.edge == Edge::Bottom;
-        const int across = files ? d.h : d.w;           // the strip's thickness
+        const int across = files ? d.h : d.w; // the strip's thickness
         QFont font = base;
         font.setPixelSize(std::max(8, std::min(across - 3, d.cell * 2 / 3)) * n);
         QPainterPath text;
@@ -103,23 +103,37 @@ bool writeCoordinateStrips(const QString& dir)
     }
     // Cells line up with the squares of the layout rows that use each strip.
     const StripDef defs[] = {
-        {128, 192, 14, Edge::Top, 0, 24, true, false},   {134, 192, 14, Edge::Top, 0, 24, true, true},
+        {128, 192, 14, Edge::Top, 0, 24, true, false},
+        {134, 192, 14, Edge::Top, 0, 24, true, true},
         {132, 192, 6, Edge::Bottom, 0, 24, false, false},
-        {150, 384, 28, Edge::Top, 0, 48, true, false},   {151, 384, 28, Edge::Top, 0, 48, true, true},
-        {152, 384, 12, Edge::Bottom, 0, 48, false, false}, {153, 384, 12, Edge::Bottom, 0, 48, false, true},
-        {130, 16, 212, Edge::Left, 14, 24, true, false}, {127, 16, 212, Edge::Left, 14, 24, true, true},
-        {131, 8, 212, Edge::Right, 14, 24, false, false}, {136, 8, 212, Edge::Right, 2, 23, false, true},
-        {142, 16, 160, Edge::Left, 0, 20, true, false},  {143, 16, 160, Edge::Left, 0, 20, true, true},
-        {144, 16, 160, Edge::Right, 0, 20, true, false}, {145, 16, 160, Edge::Right, 0, 20, true, true},
-        {157, 24, 192, Edge::Left, 2, 23, true, false},  {158, 24, 192, Edge::Left, 2, 23, true, true},
-        {159, 24, 192, Edge::Right, 2, 23, true, false}, {160, 24, 192, Edge::Right, 2, 23, true, true},
-        {146, 32, 424, Edge::Left, 28, 48, true, false}, {147, 32, 424, Edge::Left, 28, 48, true, true},
-        {148, 16, 424, Edge::Right, 28, 48, false, false}, {149, 16, 424, Edge::Right, 28, 48, false, true},
-        {161, 48, 384, Edge::Left, 4, 46, true, false},  {162, 48, 384, Edge::Left, 4, 46, true, true},
-        {163, 48, 384, Edge::Right, 4, 46, true, false}, {164, 48, 384, Edge::Right, 4, 46, true, true},
+        {150, 384, 28, Edge::Top, 0, 48, true, false},
+        {151, 384, 28, Edge::Top, 0, 48, true, true},
+        {152, 384, 12, Edge::Bottom, 0, 48, false, false},
+        {153, 384, 12, Edge::Bottom, 0, 48, false, true},
+        {130, 16, 212, Edge::Left, 14, 24, true, false},
+        {127, 16, 212, Edge::Left, 14, 24, true, true},
+        {131, 8, 212, Edge::Right, 14, 24, false, false},
+        {136, 8, 212, Edge::Right, 2, 23, false, true},
+        {142, 16, 160, Edge::Left, 0, 20, true, false},
+        {143, 16, 160, Edge::Left, 0, 20, true, true},
+        {144, 16, 160, Edge::Right, 0, 20, true, false},
+        {145, 16, 160, Edge::Right, 0, 20, true, true},
+        {157, 24, 192, Edge::Left, 2, 23, true, false},
+        {158, 24, 192, Edge::Left, 2, 23, true, true},
+        {159, 24, 192, Edge::Right, 2, 23, true, false},
+        {160, 24, 192, Edge::Right, 2, 23, true, true},
+        {146, 32, 424, Edge::Left, 28, 48, true, false},
+        {147, 32, 424, Edge::Left, 28, 48, true, true},
+        {148, 16, 424, Edge::Right, 28, 48, false, false},
+        {149, 16, 424, Edge::Right, 28, 48, false, true},
+        {161, 48, 384, Edge::Left, 4, 46, true, false},
+        {162, 48, 384, Edge::Left, 4, 46, true, true},
+        {163, 48, 384, Edge::Right, 4, 46, true, false},
+        {164, 48, 384, Edge::Right, 4, 46, true, true},
     };
     for (const StripDef& d : defs)
-        if (!save(drawStrip(d, font), dir, QString::number(d.id))) return false;
+        if (!save(drawStrip(d, font), dir, QString::number(d.id)))
+            return false;
     return true;
 }
 

@@ -16,8 +16,9 @@ class Noise {
 public:
     explicit Noise(std::uint32_t seed)
     {
-        for (int i = 0; i < 256; ++i) m_perm[i] = std::uint8_t(i);
-        for (int i = 255; i > 0; --i) {   // Fisher-Yates with a fixed LCG
+        for (int i = 0; i < 256; ++i)
+            m_perm[i] = std::uint8_t(i);
+        for (int i = 255; i > 0; --i) { // Fisher-Yates with a fixed LCG
             seed = seed * 1664525u + 1013904223u;
             std::swap(m_perm[i], m_perm[(seed >> 8) % std::uint32_t(i + 1)]);
         }
@@ -73,7 +74,9 @@ private:
     std::array<double, 256> m_value{};
 };
 
-struct Rgb { double r, g, b; };
+struct Rgb {
+    double r, g, b;
+};
 
 Rgb mix(Rgb a, Rgb b, double t)
 {
@@ -89,7 +92,9 @@ QRgb toRgb(Rgb c)
 
 // One half of a texture: base colour, the colour of its figure (grain or
 // veins), and a second tone for large-scale variation.
-struct Half { Rgb base, figure, cloud; };
+struct Half {
+    Rgb base, figure, cloud;
+};
 enum class Kind { Wood, Oak, Marble, Slate };
 
 Rgb wood(const Noise& n, double x, double y, const Half& h, bool oak)
@@ -98,13 +103,14 @@ Rgb wood(const Noise& n, double x, double y, const Half& h, bool oak)
     const double bend = 3.2 * n.fbm(x * 0.018, y * 0.05, 3);
     const double t = y * 0.11 + bend;
     const double ring = t - std::floor(t);
-    const double late = std::pow(ring, 4.0);                 // dark late wood at the end of a ring
-    const double fibre = n.fbm(x * 0.06, y * 0.8, 2);        // fine fibres stretched along the grain
+    const double late = std::pow(ring, 4.0); // dark late wood at the end of a ring
+    const double fibre = n.fbm(x * 0.06, y * 0.8, 2); // fine fibres stretched along the grain
     Rgb c = mix(h.base, h.cloud, n.fbm(x * 0.03 + 40, y * 0.03, 3) * 0.7);
     c = mix(c, h.figure, late * 0.85 + (fibre - 0.5) * 0.5);
-    if (oak) {   // medullary rays: short light flecks across the grain
+    if (oak) { // medullary rays: short light flecks across the grain
         const double ray = n.at(x * 0.35 + 90, y * 1.4);
-        if (ray > 0.82) c = mix(c, h.base, (ray - 0.82) * 3.0);
+        if (ray > 0.82)
+            c = mix(c, h.base, (ray - 0.82) * 3.0);
     }
     return c;
 }
@@ -115,7 +121,8 @@ Rgb marble(const Noise& n, double x, double y, const Half& h)
     const double t = (x * 0.6 + y) * 0.045 + 2.4 * n.turbulence(x * 0.02, y * 0.02, 5);
     const double v = std::fabs(std::sin(t * 3.14159265));
     const double vein = std::pow(1.0 - v, 7.0);
-    const double fine = std::pow(1.0 - std::fabs(std::sin((x - y * 0.4) * 0.09 + 6 * n.turbulence(x * 0.05 + 7, y * 0.05, 4))), 14.0);
+    const double fine
+        = std::pow(1.0 - std::fabs(std::sin((x - y * 0.4) * 0.09 + 6 * n.turbulence(x * 0.05 + 7, y * 0.05, 4))), 14.0);
     c = mix(c, h.figure, vein * 0.9 + fine * 0.35);
     return c;
 }
@@ -140,10 +147,18 @@ QImage texture(Kind kind, const Half& light, const Half& dark, std::uint32_t see
             for (int x = 0; x < 60; ++x) {
                 Rgb c{};
                 switch (kind) {
-                case Kind::Wood: c = wood(noise, x, y, h, false); break;
-                case Kind::Oak: c = wood(noise, x, y, h, true); break;
-                case Kind::Marble: c = marble(noise, x, y, h); break;
-                case Kind::Slate: c = slate(noise, x, y, h); break;
+                case Kind::Wood:
+                    c = wood(noise, x, y, h, false);
+                    break;
+                case Kind::Oak:
+                    c = wood(noise, x, y, h, true);
+                    break;
+                case Kind::Marble:
+                    c = marble(noise, x, y, h);
+                    break;
+                case Kind::Slate:
+                    c = slate(noise, x, y, h);
+                    break;
                 }
                 image.setPixel(side * 60 + x, y, toRgb(c));
             }
@@ -162,17 +177,28 @@ struct TextureDef {
 bool writeTextures(const QString& dir)
 {
     const TextureDef defs[] = {
-        {137, Kind::Wood, {{226, 190, 142}, {190, 142, 92}, {236, 204, 160}}, {{146, 94, 54}, {100, 58, 28}, {160, 106, 64}}},   // Brown
-        {138, Kind::Marble, {{214, 226, 240}, {120, 142, 186}, {190, 206, 230}}, {{66, 98, 160}, {196, 212, 240}, {44, 72, 132}}},   // Blue marble
-        {139, Kind::Marble, {{212, 232, 212}, {104, 150, 116}, {186, 214, 190}}, {{34, 104, 72}, {184, 226, 196}, {20, 76, 52}}},   // Green marble
-        {140, Kind::Slate, {{178, 188, 192}, {128, 140, 146}, {196, 204, 206}}, {{72, 82, 92}, {42, 50, 58}, {92, 102, 110}}},   // Slate
-        {141, Kind::Marble, {{244, 214, 204}, {186, 112, 100}, {236, 196, 186}}, {{150, 40, 40}, {232, 176, 166}, {116, 24, 28}}},   // Red marble
-        {154, Kind::Wood, {{246, 226, 186}, {226, 194, 146}, {250, 234, 200}}, {{210, 162, 100}, {178, 126, 68}, {220, 176, 116}}},   // Maple
-        {155, Kind::Wood, {{232, 176, 138}, {204, 138, 102}, {240, 190, 152}}, {{148, 62, 40}, {108, 40, 24}, {164, 76, 50}}},   // Cherry
-        {156, Kind::Oak, {{228, 204, 154}, {196, 164, 108}, {236, 214, 170}}, {{168, 128, 76}, {128, 92, 48}, {180, 140, 88}}},   // Oak
-        {165, Kind::Marble, {{228, 228, 224}, {140, 140, 150}, {210, 210, 206}}, {{36, 36, 40}, {196, 196, 204}, {18, 18, 22}}},   // Black marble
-        {166, Kind::Marble, {{228, 240, 252}, {150, 182, 214}, {210, 228, 246}}, {{126, 168, 214}, {236, 246, 255}, {104, 148, 200}}},   // Light blue marble
-        {167, Kind::Marble, {{164, 184, 222}, {92, 112, 164}, {146, 168, 210}}, {{28, 38, 92}, {140, 160, 222}, {16, 24, 66}}},   // Dark blue marble
+        {137, Kind::Wood, {{226, 190, 142}, {190, 142, 92}, {236, 204, 160}},
+            {{146, 94, 54}, {100, 58, 28}, {160, 106, 64}}}, // Brown
+        {138, Kind::Marble, {{214, 226, 240}, {120, 142, 186}, {190, 206, 230}},
+            {{66, 98, 160}, {196, 212, 240}, {44, 72, 132}}}, // Blue marble
+        {139, Kind::Marble, {{212, 232, 212}, {104, 150, 116}, {186, 214, 190}},
+            {{34, 104, 72}, {184, 226, 196}, {20, 76, 52}}}, // Green marble
+        {140, Kind::Slate, {{178, 188, 192}, {128, 140, 146}, {196, 204, 206}},
+            {{72, 82, 92}, {42, 50, 58}, {92, 102, 110}}}, // Slate
+        {141, Kind::Marble, {{244, 214, 204}, {186, 112, 100}, {236, 196, 186}},
+            {{150, 40, 40}, {232, 176, 166}, {116, 24, 28}}}, // Red marble
+        {154, Kind::Wood, {{246, 226, 186}, {226, 194, 146}, {250, 234, 200}},
+            {{210, 162, 100}, {178, 126, 68}, {220, 176, 116}}}, // Maple
+        {155, Kind::Wood, {{232, 176, 138}, {204, 138, 102}, {240, 190, 152}},
+            {{148, 62, 40}, {108, 40, 24}, {164, 76, 50}}}, // Cherry
+        {156, Kind::Oak, {{228, 204, 154}, {196, 164, 108}, {236, 214, 170}},
+            {{168, 128, 76}, {128, 92, 48}, {180, 140, 88}}}, // Oak
+        {165, Kind::Marble, {{228, 228, 224}, {140, 140, 150}, {210, 210, 206}},
+            {{36, 36, 40}, {196, 196, 204}, {18, 18, 22}}}, // Black marble
+        {166, Kind::Marble, {{228, 240, 252}, {150, 182, 214}, {210, 228, 246}},
+            {{126, 168, 214}, {236, 246, 255}, {104, 148, 200}}}, // Light blue marble
+        {167, Kind::Marble, {{164, 184, 222}, {92, 112, 164}, {146, 168, 210}},
+            {{28, 38, 92}, {140, 160, 222}, {16, 24, 66}}}, // Dark blue marble
     };
     for (const TextureDef& d : defs)
         if (!save(texture(d.kind, d.light, d.dark, std::uint32_t(d.id) * 2654435761u), dir, QString::number(d.id)))

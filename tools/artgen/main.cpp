@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "artgen: cannot create %s\n", argv[1]);
         return 1;
     }
-    const bool ok = artgen::writePieceSets(dir) && artgen::writeTextures(dir)
-                    && artgen::writeCoordinateStrips(dir) && artgen::writeIcons(dir);
+    const bool ok = artgen::writePieceSets(dir) && artgen::writeTextures(dir) && artgen::writeCoordinateStrips(dir)
+        && artgen::writeIcons(dir);
     return ok ? 0 : 1;
 }
