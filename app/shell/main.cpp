@@ -3,6 +3,7 @@
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/RegistrySettings.h"
 #include "app/shell/AppState.h"
+#include "app/shell/BoardLink.h"
 #include "engine/EngineLoader.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/FileTypes.h"
@@ -183,6 +184,7 @@ int main(int argc, char** argv)
     CMainFrame frame(app, {late, late, keepAlive, clock});
 
     std::unique_ptr<CQtMainWindow> window;
+    std::unique_ptr<CBoardLink> board;
     std::unique_ptr<CQtDialogs> dialogs;
     std::optional<CBitmap> barIcons;
     bool closed = false;
@@ -217,6 +219,7 @@ int main(int argc, char** argv)
             window = std::make_unique<CQtMainWindow>(*screen, scale, bar, menuBarMenus(), menuBarButtons(),
                                                      barIcons ? &*barIcons : nullptr, iconSize);
             window->setHandler(&frame);
+            board = std::make_unique<CBoardLink>(frame, *window, folder / "bitmaps");
             QObject::connect(window.get(), &CQtMainWindow::closed, &qapp, [&] {
                 closed = true;
                 QApplication::quit();
@@ -273,6 +276,7 @@ int main(int argc, char** argv)
         QApplication::exec();
     }
     frame.shutdown();
+    board.reset();
     window.reset();
     return status;
 }

@@ -162,12 +162,18 @@ CQtMainWindow::CQtMainWindow(Size screen, int scale, int menuBarHeight, const st
     QPalette barPal = m_barWidget->palette();
     barPal.setColor(QPalette::Window, QColor(214, 214, 214));
     m_barWidget->setPalette(barPal);
-    m_barWidget->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
+    // Tight buttons: the handheld bar holds three menus and eight buttons in 240 pixels.
+    m_barWidget->setStyleSheet(QStringLiteral(
+        "QToolButton { padding: 1px; margin: 0px; border: 1px solid transparent; }"
+        "QToolButton:hover { border: 1px solid #888; }"
+        "QToolButton:checked, QToolButton:pressed { background: #b0b0b0; border: 1px solid #666; }"
+        "QToolButton:disabled { color: #999; }"
+        "QToolButton::menu-indicator { image: none; width: 0px; }"));
     auto* row = new QHBoxLayout(m_barWidget);
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(0);
     QFont barFont = font();
-    barFont.setPixelSize(std::max(8, m_bar * 12 / 26 * m_scale));
+    barFont.setPixelSize(std::max(8, m_bar * 11 / 26 * m_scale));
     for (const Menu& m : menus) {
         auto* b = new QToolButton(m_barWidget);
         b->setText(qs(m.title));
@@ -205,6 +211,7 @@ CQtMainWindow::CQtMainWindow(Size screen, int scale, int menuBarHeight, const st
         if (barIcons && !barIcons->isNull()) {
             b->setIcon(iconFromStrip(*barIcons, bb.imageIndex, barIconSize, m_scale));
             b->setIconSize(QSize(barIconSize * m_scale, barIconSize * m_scale));
+            b->setFixedWidth((barIconSize + 4) * m_scale);
         } else {
             b->setText(QString::number(bb.imageIndex + 1));
             b->setFont(barFont);
