@@ -45,7 +45,7 @@ run)
     fi
     ;;
 test)
-    install_missing build gui test
+    install_missing build gui test engine
     cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON >/dev/null
     cmake --build build/test -j "$jobs"
     (cd build/test && ctest --output-on-failure -j "$jobs" --timeout 600)
