@@ -1,5 +1,6 @@
 #pragma once
-// QuillEngine's own opening book: a Polyglot ".bin" book.
+// QuillEngine's own opening book from a Polyglot ".bin" book (".obk"
+// books go through qm::COpeningBook).
 
 #include "engines/quill/Board.h"
 

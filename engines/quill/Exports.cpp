@@ -4,7 +4,9 @@
 // (StopAnalyse, SetPonderOff, ClearHashtables) act through atomics or a
 // try-lock inside the searcher.
 #include "engine/EnginePlugin.h"
+#include "engine/OpeningBook.h"
 #include "engines/quill/Book.h"
+#include "rules/Notation.h"
 #include "engines/quill/Search.h"
 
 #include <chrono>
@@ -23,6 +25,7 @@ struct Engine {
     int bookMode = 0;
     const QmEngineCallbacks* callbacks = nullptr;
     std::mt19937 random{unsigned(std::chrono::steady_clock::now().time_since_epoch().count())};
+    qm::COpeningBook obk;
 
     Engine() { position.setStart(); }
 };
@@ -47,9 +50,20 @@ bool endsWith(const std::string& s, const char* suffix)
 // A book move reported as if found by a search; false when there is none.
 bool playFromBook(Engine& e)
 {
-    if (e.bookMode <= 0 || e.bookPath.empty() || !endsWith(e.bookPath, ".bin"))
+    if (e.bookMode <= 0 || e.bookPath.empty())
         return false;
-    quill::Move m = quill::chooseBookCandidate(quill::polyglotMoves(e.bookPath, e.position), e.bookMode, e.random);
+    quill::Move m = quill::NoMove;
+    if (endsWith(e.bookPath, ".bin")) {
+        m = quill::chooseBookCandidate(quill::polyglotMoves(e.bookPath, e.position), e.bookMode, e.random);
+    } else if (endsWith(e.bookPath, ".obk")) {
+        qm::CPosition target;
+        target.setFromFen(e.position.fen());
+        e.obk.setPath(e.bookPath);
+        e.obk.setMode(e.bookMode);
+        qm::CMove move = e.obk.chooseBookMove(target);
+        if (move != qm::NoMove)
+            m = e.position.parseMove(qm::writeCoordinate(move));
+    }
     if (m == quill::NoMove)
         return false;
     const std::string text = quill::Board::moveText(m);

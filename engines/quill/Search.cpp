@@ -550,9 +550,9 @@ SearchResult Searcher::search(const Board& rootBoard, const std::vector<std::uin
         // Less than a second may be all that is left of an unknown fraction:
         // play at once rather than lose on time.
         std::int64_t usable = left > 0 ? left - reserve : 300;
-        int moves = limits.movesToGo > 1 ? std::min(limits.movesToGo, 40) + 1 : 32;
+        int moves = limits.movesToGo > 1 ? std::min(limits.movesToGo, 40) + 1 : 26;
         std::int64_t optimum = usable / moves + inc * 3 / 4;
-        m_softMs = std::max<std::int64_t>(optimum / 2, 5);
+        m_softMs = std::max<std::int64_t>(optimum * 7 / 10, 5);
         m_hardMs = std::max<std::int64_t>(std::min(optimum * 4, usable / 3 + inc / 2), 10);
     }
     const int maxDepth = std::clamp(limits.depth >= 99 ? MaxPly - 4 : limits.depth, 1, MaxPly - 4);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 using namespace qm;
 using Clock = std::chrono::steady_clock;
@@ -234,7 +235,7 @@ TEST(QuillEngine, TimeLevels)
     const Case cases[] = {
         {"one second per move", 1, 1, 0, 99, 700, 1600},
         {"depth limit", 1, 999999, 0, 3, 0, 1000},
-        {"blitz: a small share of 60 s", 0, 60, 0, 99, 50, 4000},
+        {"blitz: a share of 10 s, never more than a third", 0, 10, 0, 99, 50, 3400},
         {"almost nothing left", 0, 0, 0, 99, 0, 600},
         {"40 moves in 4 s", 40, 4, 0, 99, 10, 1000},
     };
@@ -285,4 +286,36 @@ TEST(QuillEngine, PolyglotBook)
     e.setBook(book.c_str(), 1);
     e.setLevel(1, 999999, 0, 3);
     EXPECT_EQ(host->think(false).depth, 3);
+}
+
+TEST(QuillEngine, ObkBook)
+{
+    auto host = startQuill();
+    ASSERT_TRUE(host);
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("qm_engine_book_" + std::to_string(::getpid()) + ".obk")).string();
+    std::ofstream(path, std::ios::binary) << std::string("\x08\x19", 2); // 1.e4, weight 1
+    const CEngineExports& e = host->exports();
+    struct Case {
+        const char* fen;
+        int mode;
+        bool fromBook;
+    };
+    for (const Case& c : {Case{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 1, true},
+                          Case{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 3, true},
+                          Case{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0, false},
+                          Case{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", 1, false}}) {
+        SCOPED_TRACE(c.mode);
+        e.setPosition(c.fen);
+        e.setBook(path.c_str(), c.mode);
+        e.setLevel(1, 999999, 0, 2);
+        CSearchReport r = host->think(false);
+        if (c.fromBook) {
+            EXPECT_EQ(r.pv, "e2e4");
+            EXPECT_EQ(r.nodes, 0u);
+        } else {
+            EXPECT_GT(r.nodes, 0u);
+        }
+    }
+    std::filesystem::remove(path);
 }
