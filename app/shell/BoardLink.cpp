@@ -24,6 +24,9 @@ CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs
     h.paint = [this](CCanvas& c, const Rect& dirty) {
         const Size s = m_window.clientSize();
         m_view->setClientRect({0, 0, s.width, s.height});
+        // The flip flag of the general settings is the one that counts (the
+        // options and scripts change it there).
+        m_view->setFlipped(m_frame.app().general.flipBoard != 0);
         m_view->paint(c, dirty);
     };
     h.pointerDown = [this](Point p) {
@@ -65,7 +68,10 @@ CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs
             syncState();
         });
     m_frame.commands().wire(cmd::FlipBoard, "flipBoard", [this] {
+        CAppState& a = m_frame.app();
+        m_view->setFlipped(a.general.flipBoard != 0);
         m_view->flipBoard();
+        a.general.flipBoard = m_view->flipped() ? 1 : 0;
         syncState();
     });
     m_frame.commands().wire(cmd::ToggleLayout, "toggleLayout", [this] {
@@ -79,7 +85,6 @@ void CBoardLink::syncState()
 {
     CAppState& app = m_frame.app();
     app.layoutIndex = m_view->layoutIndex();
-    app.general.flipBoard = m_view->flipped() ? 1 : 0;
     app.animationRunning = m_view->animating();
     app.replayRunning = m_flow->replayRunning();
     app.position = m_flow->position();
