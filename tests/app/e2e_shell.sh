@@ -29,7 +29,13 @@ run_failing() {
     set -e
 }
 
-png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
+# Width x height from a PNG's header (big-endian words at bytes 16 and 20).
+png_size() {
+    local w h
+    w=$(od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216 + $2*65536 + $3*256 + $4}')
+    h=$(od -An -tu1 -j20 -N4 "$1" | awk '{print $1*16777216 + $2*65536 + $3*256 + $4}')
+    echo "${w}x${h}"
+}
 
 # Start, paint and a screenshot in each of the six screen sizes.
 for size in 240x320 320x240 240x240 480x640 640x480 480x480; do
