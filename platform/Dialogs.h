@@ -26,6 +26,19 @@ public:
     // the about box. `name` identifies the dialog template.
     virtual Answer infoDialog(std::string_view name, std::string_view title,
                               const std::vector<std::string>& lines, Buttons buttons = Buttons::Ok) = 0;
+    // A modal list of `items` under `prompt`, with a row of `buttons`.
+    // Returns the index of the button pressed, or -1 when the dialog was
+    // closed without one; `selected` receives the selected row (-1 for
+    // none) and gives the row selected at the start. An implementation
+    // without lists closes it at once (-1).
+    virtual int listDialog(std::string_view name, std::string_view title, std::string_view prompt,
+                           const std::vector<std::string>& items, const std::vector<std::string>& buttons,
+                           int& selected)
+    {
+        (void)name, (void)title, (void)prompt, (void)items, (void)buttons;
+        selected = -1;
+        return -1;
+    }
 };
 
 // The in-program help window, showing the program's HTML help at an anchor.

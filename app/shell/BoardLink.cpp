@@ -5,22 +5,28 @@
 
 namespace qm {
 
-CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, std::filesystem::path bitmapDir)
-    : m_frame(frame), m_window(window), m_bitmapDir(std::move(bitmapDir))
+CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs, IClock& clock,
+                       std::filesystem::path bitmapDir)
+    : m_frame(frame), m_window(window), m_dialogs(dialogs), m_bitmapDir(std::move(bitmapDir))
 {
     CAppState& app = m_frame.app();
     m_view = std::make_unique<CBoardView>(window, app.general, *this);
-    m_view->setGamePosition(&app.position);
+    m_flow = std::make_unique<CGameFlow>(*m_view, window, dialogs, clock, app.general, *this, *this);
+    m_view->setGamePosition(&m_flow->position());
     m_view->setFlipped(app.general.flipBoard != 0);
     m_view->setPieceSet(app.general.pieceSet);
     m_view->setTexture(CBoardView::textureIdOf(app.general.squares));
     m_view->selectLayout(app.layoutIndex, 0);
+    syncState();
 
     CShellHooks& h = m_frame.hooks();
     h.loadBoardBitmaps = [this] { m_view->loadGraphics(m_bitmapDir); };
     h.paint = [this](CCanvas& c, const Rect& dirty) {
         const Size s = m_window.clientSize();
         m_view->setClientRect({0, 0, s.width, s.height});
+        // The flip flag of the general settings is the one that counts (the
+        // options and scripts change it there).
+        m_view->setFlipped(m_frame.app().general.flipBoard != 0);
         m_view->paint(c, dirty);
     };
     h.pointerDown = [this](Point p) {
@@ -44,8 +50,28 @@ CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, std::filesystem::
         m_view->animationTick();
         syncState();
     };
+    h.gameText = [this] { return m_flow->game().toText(); };
+    h.replayStep = [this] {
+        m_flow->replayTick();
+        syncState();
+    };
+    h.stopReplay = [this] {
+        m_flow->stopReplay();
+        syncState();
+    };
+    for (const auto& [id, name] : {std::pair{cmd::NewGame, "newGame"}, std::pair{cmd::TakeBack, "takeBackOne"},
+                                   std::pair{cmd::Forward, "forwardOne"}, std::pair{cmd::TakeBackTen, "takeBackPlies"},
+                                   std::pair{cmd::ForwardTen, "forwardPlies"}, std::pair{cmd::BackToStart, "backToStart"},
+                                   std::pair{cmd::ForwardToEnd, "forwardToEnd"}, std::pair{cmd::ReplayMoves, "toggleReplay"}})
+        m_frame.commands().wire(id, name, [this, id = id] {
+            m_flow->onCommand(id);
+            syncState();
+        });
     m_frame.commands().wire(cmd::FlipBoard, "flipBoard", [this] {
+        CAppState& a = m_frame.app();
+        m_view->setFlipped(a.general.flipBoard != 0);
         m_view->flipBoard();
+        a.general.flipBoard = m_view->flipped() ? 1 : 0;
         syncState();
     });
     m_frame.commands().wire(cmd::ToggleLayout, "toggleLayout", [this] {
@@ -59,17 +85,47 @@ void CBoardLink::syncState()
 {
     CAppState& app = m_frame.app();
     app.layoutIndex = m_view->layoutIndex();
-    app.general.flipBoard = m_view->flipped() ? 1 : 0;
     app.animationRunning = m_view->animating();
+    app.replayRunning = m_flow->replayRunning();
+    app.position = m_flow->position();
+    app.lastMove = m_flow->lastMove();
 }
 
 void CBoardLink::userMove(CMove move, bool dragged)
 {
-    CAppState& app = m_frame.app();
-    app.position.makeMove(move);
-    app.lastMove = move;
-    m_view->showMove(move, !dragged, true, true);
+    m_flow->onUserMove(move, dragged);
     syncState();
+}
+
+void CBoardLink::takeBackPlies(int n)
+{
+    m_flow->takeBackPlies(n);
+    syncState();
+}
+
+ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>& lines, const std::string& newMove)
+{
+    static const Button buttons[] = {Button::ReplaceMainLine, Button::AddMainLine, Button::AddLine,
+                                     Button::DeleteSelected, Button::DontAdd};
+    NewLineChoice choice;
+    choice.selected = -1;
+    // The default answer stays as it is.
+    choice.newDefault = m_frame.app().general.variationMode;
+    CModalScope modal(m_frame.app());
+    const int pressed = m_dialogs.listDialog("111", "Add line", "New move " + newMove, lines,
+                                             {"Replace main line", "Add main line", "Add line", "Delete selected",
+                                              "Don't add"},
+                                             choice.selected);
+    choice.button = pressed >= 0 && pressed < 5 ? buttons[pressed] : Button::Cancel;
+    return choice;
+}
+
+int CBoardLink::selectLine(const std::vector<std::string>& lines)
+{
+    int selected = 0;
+    CModalScope modal(m_frame.app());
+    m_dialogs.listDialog("440", "Select line", "Select line", lines, {"OK"}, selected);
+    return selected;
 }
 
 void CBoardLink::openContextMenu(Point p) { m_window.showPopupMenu(popupMenu(), p); }

@@ -1,8 +1,10 @@
 #pragma once
-// Puts the board view into the main frame: painting, pen input, the tool
-// buttons, "Flip board" and "Toggle layout", the animation timer, and the
-// layout and flip state kept in the application state.
+// Puts the board view and the game flow into the main frame: painting, pen
+// input, the tool buttons, "Flip board" and "Toggle layout", the animation
+// and replay timers, the navigation commands, and the layout, flip and
+// position state kept in the application state.
 
+#include "app/flow/GameFlow.h"
 #include "app/shell/MainFrame.h"
 #include "board/BoardView.h"
 
@@ -11,29 +13,44 @@
 
 namespace qm {
 
-class CBoardLink final : public IBoardClient {
+class CBoardLink final : public IBoardClient, public IGameFlowHost, public ILineDialogUi {
 public:
-    // The view draws `frame.app().position` in `window`, with the bitmaps
-    // found in `bitmapDir`.
-    CBoardLink(CMainFrame& frame, IWindowHost& window, std::filesystem::path bitmapDir);
+    // The view draws the game flow's position in `window`, with the bitmaps
+    // found in `bitmapDir`; questions go to `dialogs`.
+    CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs, IClock& clock,
+               std::filesystem::path bitmapDir);
 
     CBoardView& view() { return *m_view; }
+    CGameFlow& flow() { return *m_flow; }
 
     // IBoardClient
-    bool replayRunning() const override { return m_frame.app().replayRunning; }
-    // Until the game flow takes moves into the game record, a move is made
-    // on the current position and shown.
+    bool replayRunning() const override { return m_flow && m_flow->replayRunning(); }
     void userMove(CMove move, bool dragged) override;
     int statusBottom() const override { return m_window.clientSize().height; }
     void openContextMenu(Point p) override;
+    void takeBackPlies(int n) override;
+
+    // IGameFlowHost
+    void autosave() override { m_frame.hooks().autosave(); }
+    bool analysisMode() const override { return m_frame.app().analysisMode; }
+    bool trainingRunning() const override { return m_frame.app().trainingRunning; }
+    void stopTraining() override { m_frame.hooks().stopTraining(); }
+    bool modalDialogOpen() const override { return m_frame.app().modalDialogOpen(); }
+    void repaintStatus() override { m_frame.hooks().repaintStatus(); }
+
+    // ILineDialogUi, on list dialogs
+    NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove) override;
+    int selectLine(const std::vector<std::string>& lines) override;
 
 private:
     void syncState();
 
     CMainFrame& m_frame;
     IWindowHost& m_window;
+    IDialogs& m_dialogs;
     std::filesystem::path m_bitmapDir;
     std::unique_ptr<CBoardView> m_view;
+    std::unique_ptr<CGameFlow> m_flow;
 };
 
 } // namespace qm

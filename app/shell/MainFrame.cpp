@@ -4,6 +4,7 @@
 #include "app/shell/FileTypes.h"
 #include "app/shell/ScreenLayouts.h"
 #include "board/BoardLayout.h"
+#include "app/shell/ShellScriptTarget.h"
 #include "app/shell/ShellTables.h"
 #include "app/settings/GeneralSettings.h"
 
@@ -26,12 +27,13 @@ CMainFrame::CMainFrame(CAppState& app, CShellServices services) : m_app(app), m_
     for (auto* f : {&h.createToolbarButtons, &h.loadBoardBitmaps, &h.createDatabases, &h.deleteDatabases,
                     &h.restoreAutosavedGame, &h.autosave, &h.prepareEngineLink, &h.startEngineThread,
                     &h.stopSearch, &h.tellEngineThreadToEnd, &h.waitForEngineThread, &h.stopTraining,
-                    &h.startDgt, &h.closeDgt, &h.pollDgt, &h.repaintStatus, &h.animationStep, &h.replayStep,
+                    &h.startDgt, &h.closeDgt, &h.pollDgt, &h.repaintStatus, &h.animationStep, &h.replayStep, &h.stopReplay,
                     &h.trainingMove, &h.trainingSolved})
         *f = nothing;
     h.openPgnFile = [](const std::string&) {};
     // Without an engine library the program still runs as a board for two players.
     h.loadEngine = [] { return true; };
+    h.gameText = [this] { return positionAsPgn(m_app.position.writeFen()); };
     h.bookShortName = [this] {
         const std::string book = bookFilename(m_app.settings());
         return book.empty() ? std::string("none") : std::filesystem::path(book).filename().string();
@@ -258,6 +260,7 @@ void CMainFrame::showAbout()
 void CMainFrame::showHelp()
 {
     if (m_app.replayRunning) {
+        m_hooks.stopReplay();
         m_app.replayRunning = false;
         if (m_window)
             m_window->killTimer(timer::Replay);
@@ -270,6 +273,7 @@ void CMainFrame::exitProgram()
     if (m_exiting || !m_window)
         return;
     m_exiting = true;
+    m_hooks.stopReplay();
     m_app.replayRunning = false;
     m_window->killTimer(timer::Replay);
     m_app.mayPlayResult = false;

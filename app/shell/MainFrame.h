@@ -53,8 +53,11 @@ struct CShellHooks {
     std::function<void()> repaintStatus;
     std::function<void()> animationStep;
     std::function<void()> replayStep;
+    std::function<void()> stopReplay;
     std::function<void()> trainingMove;
     std::function<void()> trainingSolved;
+    // The current game as PGN text.
+    std::function<std::string()> gameText;
     // The GUI book's short name for the about box.
     std::function<std::string()> bookShortName;
 };

@@ -84,7 +84,7 @@ std::string positionAsPgn(const std::string& fen)
     return o.str();
 }
 
-std::string CShellScriptTarget::pgn() { return positionAsPgn(fen()); }
+std::string CShellScriptTarget::pgn() { return m_frame.hooks().gameText(); }
 
 std::string CShellScriptTarget::status()
 {

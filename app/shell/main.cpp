@@ -178,6 +178,11 @@ int main(int argc, char** argv)
         {
             return (*d)->infoDialog(n, t, l, b);
         }
+        int listDialog(std::string_view n, std::string_view t, std::string_view p, const std::vector<std::string>& i,
+                       const std::vector<std::string>& b, int& selected) override
+        {
+            return (*d)->listDialog(n, t, p, i, b, selected);
+        }
         bool show(std::string_view a) override { return *d && (*d)->show(a); }
     } late;
     late.d = &dialogsPtr;
@@ -219,7 +224,7 @@ int main(int argc, char** argv)
             window = std::make_unique<CQtMainWindow>(*screen, scale, bar, menuBarMenus(), menuBarButtons(),
                                                      barIcons ? &*barIcons : nullptr, iconSize);
             window->setHandler(&frame);
-            board = std::make_unique<CBoardLink>(frame, *window, folder / "bitmaps");
+            board = std::make_unique<CBoardLink>(frame, *window, late, clock, folder / "bitmaps");
             QObject::connect(window.get(), &CQtMainWindow::closed, &qapp, [&] {
                 closed = true;
                 QApplication::quit();

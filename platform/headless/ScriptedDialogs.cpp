@@ -58,6 +58,27 @@ Answer CScriptedDialogs::infoDialog(std::string_view name, std::string_view titl
     return a;
 }
 
+int CScriptedDialogs::listDialog(std::string_view name, std::string_view title, std::string_view prompt,
+                                 const std::vector<std::string>& items, const std::vector<std::string>& buttons,
+                                 int& selected)
+{
+    if (m_onShow)
+        m_onShow();
+    int button = -1;
+    if (!m_listChoices.empty()) {
+        const auto [b, row] = m_listChoices.front();
+        m_listChoices.pop_front();
+        button = b >= 0 && b < static_cast<int>(buttons.size()) ? b : -1;
+        selected = row >= 0 && row < static_cast<int>(items.size()) ? row : -1;
+    }
+    std::string text(prompt);
+    for (const auto& i : items)
+        text += "\n" + i;
+    m_shown.push_back({std::string(name), std::string(title), text, Buttons::OkCancel,
+                       button < 0 ? Answer::Cancel : Answer::Ok});
+    return button;
+}
+
 bool CScriptedDialogs::show(std::string_view anchor)
 {
     m_shown.push_back({"help", "", std::string(anchor), Buttons::Ok, Answer::Ok});

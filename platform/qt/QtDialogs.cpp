@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QStyle>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -135,6 +137,46 @@ Answer CQtDialogs::infoDialog(std::string_view name, std::string_view title, con
     for (const std::string& l : lines)
         joined += (joined.empty() ? "" : " / ") + l;
     return runDialog(dialog, box, buttons, m_answers, m_unattended, joined);
+}
+
+int CQtDialogs::listDialog(std::string_view name, std::string_view title, std::string_view prompt,
+                           const std::vector<std::string>& items, const std::vector<std::string>& buttons,
+                           int& selected)
+{
+    // A queued OK presses the first button, any other answer closes the dialog.
+    if (!m_answers.empty() || m_unattended) {
+        const bool ok = !m_answers.empty() && m_answers.front() == Answer::Ok;
+        if (!m_answers.empty())
+            m_answers.pop_front();
+        else
+            std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", std::string(prompt).c_str());
+        return ok && !buttons.empty() ? 0 : -1;
+    }
+    QDialog dialog(m_parent);
+    dialog.setObjectName(qs(name));
+    dialog.setWindowTitle(qs(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(qs(prompt), &dialog));
+    auto* list = new QListWidget(&dialog);
+    for (const std::string& i : items)
+        list->addItem(qs(i));
+    if (selected >= 0 && selected < list->count())
+        list->setCurrentRow(selected);
+    layout->addWidget(list);
+    auto* row = new QHBoxLayout;
+    int pressed = -1;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        auto* b = new QPushButton(qs(buttons[i]), &dialog);
+        QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, &pressed, i] {
+            pressed = static_cast<int>(i);
+            dialog.accept();
+        });
+        row->addWidget(b);
+    }
+    layout->addLayout(row);
+    dialog.exec();
+    selected = list->currentRow();
+    return pressed;
 }
 
 bool CQtDialogs::show(std::string_view anchor)

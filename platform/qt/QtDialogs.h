@@ -34,6 +34,9 @@ public:
     Answer infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
                       Buttons buttons) override;
     bool show(std::string_view anchor) override;
+    int listDialog(std::string_view name, std::string_view title, std::string_view prompt,
+                   const std::vector<std::string>& items, const std::vector<std::string>& buttons,
+                   int& selected) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -71,6 +71,25 @@ grep -q 'flipped 1' <<<"$out" || fail "flip flag not read back: $out"
 [ -f "$XDG_DATA_HOME/applications/quillmarsh.desktop" ] || fail "desktop entry not written"
 [ -f "$XDG_DATA_HOME/mime/packages/quillmarsh.xml" ] || fail "MIME package not written"
 
+# Moves by taps on the 30-pixel squares of row 0, then a take-back by key.
+fresh_home moves
+cat > "$work/moves.txt" <<'S'
+tap 135 195
+tap 135 135
+wait 800
+tap 135 45
+tap 135 105
+wait 800
+expect-fen rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2
+print pgn
+key Left
+wait 800
+expect-fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1
+quit
+S
+out=$("$program" --screen 240x320 --script "$work/moves.txt") || fail "moves script: $out"
+grep -q '^1\. e4 e5 \*' <<<"$out" || fail "the game's PGN: $out"
+
 # Keys: Ctrl+Q exits like the menu.
 printf 'key Ctrl+Q\n' > "$work/ctrlq.txt"
 "$program" --script "$work/ctrlq.txt" || fail "Ctrl+Q"

@@ -20,7 +20,7 @@ protected:
         if (!std::filesystem::exists(bitmaps / "137.png"))
             GTEST_SKIP() << "no artwork in " << bitmaps;
         makeFrame(screen);
-        ASSERT_TRUE(startWith([&] { link = std::make_unique<CBoardLink>(*frame, *window, bitmaps); }));
+        ASSERT_TRUE(startWith([&] { link = std::make_unique<CBoardLink>(*frame, *window, dialogs, clock, bitmaps); }));
     }
     bool startWith(const std::function<void()>& afterWindow)
     {
@@ -96,6 +96,15 @@ TEST_F(BoardLink, TwoTapsMakeAMoveOnTheCurrentPosition)
     // e2 and e4 in row 0: 30-pixel squares, e is the fifth file.
     window->tap({4 * 30 + 15, 6 * 30 + 15});
     window->tap({4 * 30 + 15, 4 * 30 + 15});
+    window->advance(2000);
+    EXPECT_EQ(app->position.writeFen(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+    EXPECT_NE(frame->hooks().gameText().find("1. e4"), std::string::npos) << frame->hooks().gameText();
+    EXPECT_TRUE(window->buttonState(cmd::TakeBack).enabled);
+    // Left arrow takes the move back, Right plays it again.
+    window->key(*keyFromName("Left"));
+    window->advance(2000);
+    EXPECT_EQ(app->position.writeFen(), std::string(StartFen));
+    window->key(*keyFromName("Right"));
     window->advance(2000);
     EXPECT_EQ(app->position.writeFen(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
 }
