@@ -627,13 +627,18 @@ struct CPgnReader::Impl {
             while (glyphAt < text.size() && text[glyphAt] != '!' && text[glyphAt] != '?')
                 ++glyphAt;
             std::uint8_t nag = 0;
+            // The text before the glyph is kept as the move's SAN only when
+            // the glyph ends the token: "Rf?-2" names Rf2, and "Rf" alone
+            // would not read back.
+            bool keepText = glyphAt > 0;
             if (glyphAt < text.size()) {
                 std::size_t e = glyphAt;
                 while (e < text.size() && (text[e] == '!' || text[e] == '?'))
                     ++e;
                 nag = nagFromGlyph(std::string_view(text).substr(glyphAt, e - glyphAt));
+                keepText = keepText && e == text.size();
             }
-            auto node = std::make_unique<CGameNode>(m, glyphAt ? text.substr(0, glyphAt) : writeSan(position, m),
+            auto node = std::make_unique<CGameNode>(m, keepText ? text.substr(0, glyphAt) : writeSan(position, m),
                                                     current->ply + 1, std::string(), nag, 0);
             CGameNode* raw = node.get();
             addChild(*current, std::move(node));

@@ -75,6 +75,7 @@ TEST(PgnReader, Movetext)
         {"1. e4 \xe2\x80\x93 e5 *", "1. e4 e5 *"},
         {"1. e2e4 Ng8f6 2. Pd4 *", "1. e2e4 Ng8f6 2. Pd4 *"},
         {"1. !e4 *", "1. e4 $1 *"},
+        {"1. e4 e5 2. Nf?-3 *", "1. e4 e5 2. Nf3 $2 *"},   // text after the glyph: the SAN is written anew
     };
     for (const Case& c : cases) {
         ReadResult r = readText(c.text);
