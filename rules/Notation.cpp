@@ -233,23 +233,23 @@ PieceCode pieceTypeOfLetter(char letter)
 }
 
 // The pieces of the side to move of that type that reach target, found by
-// looking back from it along the generator's steps, in the tables' order.
-int piecesReaching(const CPosition& p, PieceCode type, Square target, Square (&found)[8])
+// looking back from it along the generator's steps, in the tables' order;
+// each is handed to visit, which returns true to stop the search.
+template <typename Visit>
+void forPiecesReaching(const CPosition& p, PieceCode type, Square target, Visit&& visit)
 {
     const int side = p.sideToMove;
     const PieceCode piece = pieceOf(Colour(side), type);
     const directions::Steps& d = directions::forPiece(type, side);
     const bool slides = type != Knight && type != King;
-    int n = 0;
     for (int k = 0; k < d.count; ++k) {
         int s = target + d.step[k];
         if (slides)
             while (onBoard(s) && p.board[s] == Empty)
                 s += d.step[k];
-        if (onBoard(s) && p.board[s] == piece)
-            found[n++] = Square(s);
+        if (onBoard(s) && p.board[s] == piece && visit(Square(s)))
+            return;
     }
-    return n;
 }
 
 // The capture flags of a move onto target, or false when the side to move's
@@ -279,18 +279,17 @@ CMove disambiguatedShortcut(CPosition& p, const SmallText& t)
     std::uint8_t flags;
     if (!flagsOnto(p, target, flags))
         return NoMove;
-    Square found[8];
-    const int n = piecesReaching(p, type, target, found);
     const Square king = p.findKing(Colour(p.sideToMove));
     CMove best = NoMove;
-    for (int i = 0; i < n; ++i) {
-        const bool named = isFileLetter(which) ? fileOf(found[i]) == which - 'a' : rankOf(found[i]) == which - '1';
-        if (!named || (best != NoMove && found[i] > best.from))
-            continue;
-        CMove move(found[i], pieceOf(Colour(p.sideToMove), type), target, flags);
+    forPiecesReaching(p, type, target, [&](Square from) {
+        const bool named = isFileLetter(which) ? fileOf(from) == which - 'a' : rankOf(from) == which - '1';
+        if (!named || (best != NoMove && from > best.from))
+            return false;
+        CMove move(from, pieceOf(Colour(p.sideToMove), type), target, flags);
         if (p.isLegalMove(move, king))
             best = move;
-    }
+        return false;
+    });
     return best;
 }
 
@@ -315,14 +314,15 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
             return NoMove;
         // The generator's tables, so that the first piece found is the first
         // in generation order.
-        Square found[8];
-        const int n = piecesReaching(p, type, target, found);
-        for (int i = 0; i < n; ++i) {
-            CMove move(found[i], pieceOf(Colour(side), type), target, flags);
-            if (p.isLegalMove(move, king))
-                return move;
-        }
-        return NoMove;
+        CMove found = NoMove;
+        forPiecesReaching(p, type, target, [&](Square from) {
+            CMove move(from, pieceOf(Colour(side), type), target, flags);
+            if (!p.isLegalMove(move, king))
+                return false;
+            found = move;
+            return true;
+        });
+        return found;
     }
 
     // A pawn capture names the neighbouring file it comes from.
