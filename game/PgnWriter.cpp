@@ -69,7 +69,11 @@ private:
         std::size_t k = 0;
         while (k < word.size() && isSeparator(word[k]))
             ++k;
-        if (k < word.size() && word[k] == '%')
+        // A word of blanks alone never breaks the line: the word after it
+        // would start the new line unchecked.
+        if (k == word.size())
+            return false;
+        if (word[k] == '%')
             return false;
         if (k + 1 < word.size() && word[k] == '[' && isNameChar(word[k + 1]))
             return false;

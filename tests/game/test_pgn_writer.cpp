@@ -196,8 +196,9 @@ TEST(PgnWriter, NoLineStartsWithTextAReaderWouldSkip)
     CGameNode* n = &newRoot(g);
     for (int i = 0; i < 10; ++i)
         n = &addMove(*n, i % 2 ? "Ng8" : "Nf3");
-    n->comment = "filler filler %escape [Event \"x\"] end";
-    for (int width : {8, 12, 16, 20, 24, 28}) {
+    // Runs of blanks before the words: a line must not break inside them.
+    n->comment = "filler filler %escape [Event \"x\"] end ;   %   x";
+    for (int width : {8, 9, 10, 11, 12, 16, 20, 24, 28}) {
         COutputOptions o = DatabaseOutputOptions;
         o.lineWidth = width;
         const std::string text = movetext(g, o);
