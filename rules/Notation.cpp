@@ -501,27 +501,7 @@ void makeMoveText(CPosition& position, std::string_view text)
                 p.board[to - 32] = Empty;
             }
         }
-        // En-passant square and castling rights as for a played move.
-        p.enPassant = 0;
-        if (typeOf(piece) == Pawn && (from - to == 2 || to - from == 2)) {
-            PieceCode enemyPawn = isWhitePiece(piece) ? BlackPawn : WhitePawn;
-            int left = to - 16, right = to + 16;
-            if ((onBoard(left) && p.board[left] == enemyPawn) || (onBoard(right) && p.board[right] == enemyPawn))
-                p.enPassant = Square(isWhitePiece(piece) ? to - 1 : to + 1);
-        }
-        auto clear = [&](std::uint8_t bits) { p.castlingRights &= std::uint8_t(~bits); };
-        if (from == sq::e1)
-            clear(WhiteShort | WhiteLong);
-        if (from == sq::h1 || to == sq::h1)
-            clear(WhiteShort);
-        if (from == sq::a1 || to == sq::a1)
-            clear(WhiteLong);
-        if (from == sq::e8)
-            clear(BlackShort | BlackLong);
-        if (from == sq::h8 || to == sq::h8)
-            clear(BlackShort);
-        if (from == sq::a8 || to == sq::a8)
-            clear(BlackLong);
+        p.updateEnPassantAndRights(from, to, piece);
     }
     p.sideNotToMove = p.sideToMove;
     p.sideToMove = std::uint8_t(1 - p.sideToMove);

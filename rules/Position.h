@@ -86,6 +86,9 @@ public:
     // Appends a snapshot recording NullMove and advances the counters as for
     // a quiet move; the caller then changes the cells (coordinate-text moves).
     void pushSnapshot();
+    // After the cells show a move of piece from from to to: the en-passant
+    // square it leaves and the castling rights it removes.
+    void updateEnPassantAndRights(Square from, Square to, PieceCode piece);
 
     bool isAttackedBy(Colour colour, Square square) const;
     bool isInCheck();
@@ -114,7 +117,6 @@ public:
 private:
     void appendHistory(CMove move);
     void growHistory();
-    void updateEnPassantAndRights(Square from, Square to, PieceCode piece);
     CMove findUniqueMove(Square square, bool byDestination);
 
     std::unique_ptr<CHistoryEntry[]> m_history;
