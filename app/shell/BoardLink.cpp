@@ -2,6 +2,9 @@
 
 #include "app/shell/Commands.h"
 #include "app/shell/ShellTables.h"
+#include "board/PromotionDialog.h"
+
+#include <algorithm>
 
 namespace qm {
 
@@ -103,31 +106,78 @@ void CBoardLink::takeBackPlies(int n)
     syncState();
 }
 
-ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>& lines, const std::string& newMove)
+PieceCode CBoardLink::askPromotionPiece(Colour colour)
 {
-    static const Button buttons[] = {Button::ReplaceMainLine, Button::AddMainLine, Button::AddLine,
-                                     Button::DeleteSelected, Button::DontAdd};
-    NewLineChoice choice;
-    choice.selected = -1;
-    // The default answer stays as it is.
-    choice.newDefault = m_frame.app().general.variationMode;
+    const CanvasDialog spec = CPromotionDialog::spec(m_view->layout());
+    CPromotionDialog dialog(*m_view, colour, Rect::fromSize(0, 0, spec.clientSize.width, spec.clientSize.height));
     CModalScope modal(m_frame.app());
-    const int pressed = m_dialogs.listDialog("111", "Add line", "New move " + newMove, lines,
-                                             {"Replace main line", "Add main line", "Add line", "Delete selected",
-                                              "Don't add"},
-                                             choice.selected);
-    choice.button = pressed >= 0 && pressed < 5 ? buttons[pressed] : Button::Cancel;
+    m_dialogs.canvasDialog(spec, dialog);
+    return dialog.chosen();
+}
+
+namespace {
+
+// The "New variation" modes as "Change default to" lists them.
+const std::vector<std::string> VariationModeNames = {"Ask", "Replace main line", "Add main line", "Add line"};
+
+} // namespace
+
+ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>& lines, const std::string& newMove,
+                                                 int defaultChoice)
+{
+    using K = DialogControl::Kind;
+    FormDialog form;
+    form.name = "111";
+    form.title = "Add line";
+    form.helpAnchor = "NewLine";
+    form.controls = {
+        {K::List, LinesList, "Lines:", "", lines, -1},
+        {K::Field, NewMoveField, "New move:", newMove, {}, -1},
+        {K::Button, ReplaceMainLineButton, "Replace main line", "", {}, -1},
+        {K::Button, AddMainLineButton, "Add main line", "", {}, -1},
+        {K::Button, AddLineButton, "Add line", "", {}, -1},
+        {K::DropDown, ChangeDefaultList, "Change default to", "", VariationModeNames,
+         std::clamp(defaultChoice, 0, 3)},
+        {K::Button, DeleteSelectedButton, "Delete selected", "", {}, -1},
+        {K::Button, DontAddButton, "Don't add move", "", {}, -1},
+    };
+    int result = FormCancel;
+    {
+        CModalScope modal(m_frame.app());
+        result = m_dialogs.formDialog(form);
+    }
+    NewLineChoice choice;
+    choice.selected = form.control(LinesList)->selected;
+    const int mode = form.control(ChangeDefaultList)->selected;
+    choice.newDefault = mode >= 0 && mode <= 3 ? mode : 0;
+    switch (result) {
+    case ReplaceMainLineButton: choice.button = Button::ReplaceMainLine; break;
+    case AddMainLineButton: choice.button = Button::AddMainLine; break;
+    case AddLineButton: choice.button = Button::AddLine; break;
+    case DeleteSelectedButton: choice.button = Button::DeleteSelected; break;
+    case DontAddButton: choice.button = Button::DontAdd; break;
+    case FormOk: choice.button = Button::Ok; break;
+    default: choice.button = Button::Cancel; break;
+    }
     return choice;
 }
 
 int CBoardLink::selectLine(const std::vector<std::string>& lines)
 {
-    int selected = 0;
+    FormDialog form;
+    form.name = "440";
+    form.title = "Select line";
+    form.helpAnchor = "SelectLine";
+    form.listChoiceEnds = true;
+    form.controls = {{DialogControl::Kind::List, SelectLineList, "Lines:", "", lines, -1}};
     CModalScope modal(m_frame.app());
-    m_dialogs.listDialog("440", "Select line", "Select line", lines, {"OK"}, selected);
-    return selected;
+    const int result = m_dialogs.formDialog(form);
+    return result == SelectLineList ? form.control(SelectLineList)->selected : -1;
 }
 
-void CBoardLink::openContextMenu(Point p) { m_window.showPopupMenu(popupMenu(), p); }
+void CBoardLink::openContextMenu(Point p)
+{
+    m_window.showPopupMenu(popupMenuShown(replayRunning()), p);
+}
 
 } // namespace qm

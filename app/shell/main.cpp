@@ -56,7 +56,8 @@ public:
         : CShellScriptTarget(frame), m_window(window), m_dialogs(dialogs), m_closed(closed)
     {
     }
-    void answer(Answer a) override { m_dialogs.pushAnswer(a); }
+    void answer(const DialogAnswer& a) override { m_dialogs.pushAnswer(a); }
+    Menu lastPopup() override { return m_window.lastPopup(); }
     void waitMs(int ms) override { spin(ms); }
     void waitIdle() override
     {
@@ -82,6 +83,7 @@ public:
     bool finished() override { return m_closed; }
 
 protected:
+    void beforeInput() override { m_window.closePopup(); }
     void settle() override { spin(0); }
 
 private:
@@ -178,10 +180,10 @@ int main(int argc, char** argv)
         {
             return (*d)->infoDialog(n, t, l, b);
         }
-        int listDialog(std::string_view n, std::string_view t, std::string_view p, const std::vector<std::string>& i,
-                       const std::vector<std::string>& b, int& selected) override
+        int formDialog(FormDialog& form) override { return (*d)->formDialog(form); }
+        bool canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content) override
         {
-            return (*d)->listDialog(n, t, p, i, b, selected);
+            return (*d)->canvasDialog(dialog, content);
         }
         bool show(std::string_view a) override { return *d && (*d)->show(a); }
     } late;
@@ -231,6 +233,7 @@ int main(int argc, char** argv)
             });
             dialogs = std::make_unique<CQtDialogs>(window.get(), folder / "Quillmarsh.htm");
             dialogs->setUnattended(driven);
+            dialogs->setScreen(scale);
             dialogsPtr = dialogs.get();
             return window.get();
         },
