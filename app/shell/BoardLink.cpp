@@ -10,11 +10,11 @@ namespace qm {
 
 CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs, IClock& clock,
                        std::filesystem::path bitmapDir)
-    : m_frame(frame), m_window(window), m_dialogs(dialogs), m_bitmapDir(std::move(bitmapDir))
+    : m_frame(frame), m_window(window), m_dialogs(frame.app(), dialogs), m_bitmapDir(std::move(bitmapDir))
 {
     CAppState& app = m_frame.app();
     m_view = std::make_unique<CBoardView>(window, app.general, *this);
-    m_flow = std::make_unique<CGameFlow>(*m_view, window, dialogs, clock, app.general, *this, *this);
+    m_flow = std::make_unique<CGameFlow>(*m_view, window, m_dialogs, clock, app.general, *this, *this);
     m_view->setGamePosition(&m_flow->position());
     m_view->setFlipped(app.general.flipBoard != 0);
     m_view->setPieceSet(app.general.pieceSet);
@@ -110,7 +110,6 @@ PieceCode CBoardLink::askPromotionPiece(Colour colour)
 {
     const CanvasDialog spec = CPromotionDialog::spec(m_view->layout());
     CPromotionDialog dialog(*m_view, colour, Rect::fromSize(0, 0, spec.clientSize.width, spec.clientSize.height));
-    CModalScope modal(m_frame.app());
     m_dialogs.canvasDialog(spec, dialog);
     return dialog.chosen();
 }
@@ -141,11 +140,7 @@ ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>&
         {K::Button, DeleteSelectedButton, "Delete selected", "", {}, -1},
         {K::Button, DontAddButton, "Don't add move", "", {}, -1},
     };
-    int result = FormCancel;
-    {
-        CModalScope modal(m_frame.app());
-        result = m_dialogs.formDialog(form);
-    }
+    const int result = m_dialogs.formDialog(form);
     NewLineChoice choice;
     choice.selected = form.control(LinesList)->selected;
     const int mode = form.control(ChangeDefaultList)->selected;
@@ -170,7 +165,6 @@ int CBoardLink::selectLine(const std::vector<std::string>& lines)
     form.helpAnchor = "SelectLine";
     form.listChoiceEnds = true;
     form.controls = {{DialogControl::Kind::List, SelectLineList, "Lines:", "", lines, -1}};
-    CModalScope modal(m_frame.app());
     const int result = m_dialogs.formDialog(form);
     return result == SelectLineList ? form.control(SelectLineList)->selected : -1;
 }

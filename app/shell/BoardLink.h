@@ -55,7 +55,8 @@ private:
 
     CMainFrame& m_frame;
     IWindowHost& m_window;
-    IDialogs& m_dialogs;
+    // Every box and dialog of the board and the game flow sets the modal flag.
+    CModalDialogs m_dialogs;
     std::filesystem::path m_bitmapDir;
     std::unique_ptr<CBoardView> m_view;
     std::unique_ptr<CGameFlow> m_flow;
