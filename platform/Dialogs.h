@@ -20,7 +20,8 @@ std::string_view answerName(Answer a);
 bool answerFromName(std::string_view name, Answer& out);
 
 // How a script or a test closes the next box or dialog: with one of its
-// buttons by name, a button by control id, an item by its text (a piece of
+// buttons by name, a button by control id (or the id of a list whose choice
+// ends the dialog, with the entry chosen), an item by its text (a piece of
 // the promotion dialog: "Knight"), or a pen-up at a client point of a dialog
 // the program draws. `choices` are made first: the entry with that text is
 // chosen in the list or drop-down of that id.

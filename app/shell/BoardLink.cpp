@@ -27,9 +27,14 @@ CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs
     h.paint = [this](CCanvas& c, const Rect& dirty) {
         const Size s = m_window.clientSize();
         m_view->setClientRect({0, 0, s.width, s.height});
-        // The flip flag of the general settings is the one that counts (the
-        // options and scripts change it there).
-        m_view->setFlipped(m_frame.app().general.flipBoard != 0);
+        // The flip flag, piece set and texture of the general settings are
+        // the ones that count (the options and scripts change them there).
+        const CGeneralSettings& g = m_frame.app().general;
+        m_view->setFlipped(g.flipBoard != 0);
+        if (m_view->pieceSet() != g.pieceSet)
+            m_view->setPieceSet(g.pieceSet);
+        if (const int texture = CBoardView::textureIdOf(g.squares); m_view->texture() != texture)
+            m_view->setTexture(texture);
         m_view->paint(c, dirty);
     };
     h.pointerDown = [this](Point p) {

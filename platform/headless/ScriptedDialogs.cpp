@@ -74,8 +74,11 @@ int CScriptedDialogs::formDialog(FormDialog& form)
             result = a.button == Answer::Ok || a.button == Answer::Yes ? FormOk : FormCancel;
             break;
         case DialogAnswer::Kind::Control:
-            // Only a button of the form ends it; any other id closes it as Escape.
-            if (const DialogControl* c = form.control(a.control); c && c->kind == DialogControl::Kind::Button)
+            // A button of the form ends it, and so does a list whose choice ends
+            // it, with an entry chosen; any other id closes it as Escape.
+            if (const DialogControl* c = form.control(a.control);
+                c && (c->kind == DialogControl::Kind::Button ||
+                      (c->kind == DialogControl::Kind::List && form.listChoiceEnds && c->selected >= 0)))
                 result = a.control;
             break;
         case DialogAnswer::Kind::Item:

@@ -346,10 +346,14 @@ int CQtDialogs::formDialog(FormDialog& form)
                     dialog.reject();
                 return;
             case DialogAnswer::Kind::Control:
-                if (auto b = buttons.find(queued.control); b != buttons.end())
+                if (auto b = buttons.find(queued.control); b != buttons.end()) {
                     b->second->click();
-                else
+                } else if (auto l = lists.find(queued.control);
+                           form.listChoiceEnds && l != lists.end() && l->second->currentItem()) {
+                    emit l->second->itemClicked(l->second->currentItem());
+                } else {
                     dialog.reject();
+                }
                 return;
             case DialogAnswer::Kind::Item:
                 if (form.listChoiceEnds)

@@ -213,6 +213,12 @@ TEST(QtDialogs, AFormIsAnsweredByItsButtonsAndChoices)
         dialogs.pushAnswer(DialogAnswer::ofItem("1.d4"));
         EXPECT_EQ(dialogs.formDialog(f), 1012);
         EXPECT_EQ(f.control(1012)->selected, 1);
+        // The list's id with an entry chosen ends it too.
+        DialogAnswer pick = DialogAnswer::ofControl(1012);
+        pick.choices = {{1012, "1.e4"}};
+        dialogs.pushAnswer(pick);
+        EXPECT_EQ(dialogs.formDialog(f), 1012);
+        EXPECT_EQ(f.control(1012)->selected, 0);
     }
     {
         FormDialog f = lineForm();
