@@ -43,7 +43,9 @@ void knock(std::vector<double>& out, double at, double gain, double pitch, const
         const double t = double(i - first) / ClipRate;
         double v = 0;
         for (const Mode& m : modes)
-            v += m.amp * std::exp(-t / m.decay) * std::sin(2 * std::numbers::pi * m.freq * pitch * t);
+            // Resonances near half the rate would fold back as false tones.
+            if (m.freq * pitch < 0.45 * ClipRate)
+                v += m.amp * std::exp(-t / m.decay) * std::sin(2 * std::numbers::pi * m.freq * pitch * t);
         // Contact: 2.5 ms of noise, smoothed so it reads as wood, not hiss.
         if (t < 0.0025) {
             smooth += 0.45 * (noise.next() - smooth);
