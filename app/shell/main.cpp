@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
 #include "platform/System.h"
+#include "platform/alsa/AlsaSoundSink.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeepAlive.h"
 #include "platform/qt/QtMainWindow.h"
@@ -168,6 +169,8 @@ int main(int argc, char** argv)
     CQtDialogs* dialogsPtr = nullptr;
     CQtKeepAlive keepAlive;
     CSystemClock clock;
+    // The move clips are installed beside the program, in sounds/.
+    CAlsaSoundSink sound(folder / "sounds");
     // The dialogs need the window as parent and the frame needs the dialogs:
     // they are made together in the window factory below.
     struct Late : IDialogs, IHelpViewer {
@@ -188,7 +191,7 @@ int main(int argc, char** argv)
         bool show(std::string_view a) override { return *d && (*d)->show(a); }
     } late;
     late.d = &dialogsPtr;
-    CMainFrame frame(app, {late, late, keepAlive, clock});
+    CMainFrame frame(app, {late, late, keepAlive, clock, &sound});
 
     std::unique_ptr<CQtMainWindow> window;
     std::unique_ptr<CBoardLink> board;
