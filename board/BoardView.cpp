@@ -19,19 +19,17 @@ int cellOf(PieceCode piece)
     return byType[typeOf(piece)] + (isBlackPiece(piece) ? 6 : 0);
 }
 
-struct ToolButtonInfo {
-    const char* toolTip;
-};
-constexpr ToolButtonInfo ToolButtons[ToolButtonCount] = {
-    {"New game"},
-    {"Setup position"},
-    {"Load game"},
-    {"Save game"},
-    {"Options"},
-    {"Level"},
-    {"Start replay"},
-    {"Take back 10 moves"},
-    {"Play next 10 moves"},
+// The window texts of the tool-tip buttons: no label, "~~", the tool tip.
+constexpr const char* ToolButtonTexts[ToolButtonCount] = {
+    "~~New game",
+    "~~Setup position",
+    "~~Load game",
+    "~~Save game",
+    "~~Options",
+    "~~Level",
+    "~~Start replay",
+    "~~Take back 10 moves",
+    "~~Play next 10 moves",
 };
 
 std::optional<CBitmap> loadBitmap(const std::filesystem::path& dir, const std::string& name)
@@ -534,7 +532,7 @@ void CBoardView::createToolbarButtons()
             const int h = std::min(l.buttonHeight, bottom - y);
             m_window.createToolButton(FirstToolButton + i,
                 Rect::fromSize(m_clientRect.left + l.buttonX, m_clientRect.top + y, l.buttonWidth, h),
-                ToolButtons[i].toolTip);
+                ToolButtonTexts[i]);
         }
     }
     m_window.setButtonState(ToggleLayoutCommand, ButtonState{l.togglePressed == 1, true});

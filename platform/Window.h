@@ -17,6 +17,7 @@ namespace qm {
 struct MenuItem {
     std::string text;
     int id = 0;
+    bool checked = false;  // shows a check mark
     bool isSeparator() const { return id == 0 && text.empty(); }
 };
 
@@ -47,6 +48,20 @@ struct Key {
     bool ctrl = false;
     friend bool operator==(Key, Key) = default;
 };
+
+// The window text of a tool-tip button: the label, "~~" and the tool tip
+// ("~~New game" has no label). Without "~~" it is all label.
+struct ToolButtonText {
+    std::string label;
+    std::string toolTip;
+};
+inline ToolButtonText splitToolButtonText(std::string_view windowText)
+{
+    const auto tildes = windowText.find("~~");
+    if (tildes == std::string_view::npos)
+        return {std::string(windowText), {}};
+    return {std::string(windowText.substr(0, tildes)), std::string(windowText.substr(tildes + 2))};
+}
 
 class IWindowHandler {
 public:
@@ -107,8 +122,9 @@ public:
     virtual ButtonState buttonState(int command) const = 0;
     virtual void showPopupMenu(const Menu& menu, Point at) = 0;
 
-    // Owner-drawn child buttons of the client area.
-    virtual void createToolButton(int id, const Rect& r, std::string_view toolTip) = 0;
+    // Owner-drawn child buttons of the client area. `windowText` is the
+    // label, two tildes and the tool tip (splitToolButtonText).
+    virtual void createToolButton(int id, const Rect& r, std::string_view windowText) = 0;
     virtual void destroyToolButtons() = 0;
     virtual void invalidateToolButton(int id) = 0;
     virtual std::vector<int> toolButtons() const = 0;

@@ -75,9 +75,11 @@ public:
         int selected = -1; // the chosen entry of the lines list, -1 for none
         int newDefault = 0; // "Change default to": 0 Ask .. 3 Add line
     };
-    // Shows "Add line" with the continuations and the new move; returns what
-    // the user did next.
-    virtual NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove) = 0;
+    // Shows "Add line" with the continuations and the new move, with
+    // `defaultChoice` (0 Ask .. 3 Add line) chosen in "Change default to";
+    // returns what the user did next.
+    virtual NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove,
+        int defaultChoice) = 0;
     // Shows "Select line"; the chosen entry, or -1 when closed without one.
     virtual int selectLine(const std::vector<std::string>& lines) = 0;
 };

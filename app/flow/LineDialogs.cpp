@@ -33,17 +33,24 @@ int CGameFlow::askNewLine(CMove move)
 {
     const int ply = m_current->ply + 1;
     const std::string newMove = std::to_string((ply + 2) / 2) + ((ply & 1) ? ".." : ".") + writeSan(m_position, move);
+    // "Change default to" starts at "Ask", and is back there whenever the
+    // dialog fills again after a deletion; a declined replacement leaves the
+    // dialog as the user left it.
+    int defaultChoice = 0;
     for (;;) {
         std::vector<std::string> lines;
         for (const auto& child : m_current->children)
             lines.push_back(moveLineText(*child, 6));
-        const ILineDialogUi::NewLineChoice choice = m_lines.newLine(lines, newMove);
+        const ILineDialogUi::NewLineChoice choice = m_lines.newLine(lines, newMove, defaultChoice);
+        defaultChoice = 0;
         int result = 0;
         switch (choice.button) {
         case ILineDialogUi::Button::ReplaceMainLine:
             if (m_current->childCount() == 0 || countNodes(*m_current->child(0)) < 3
                 || m_dialogs.messageBox("Are you sure?", "Replace line", Buttons::OkCancel) == Answer::Ok)
                 result = 2;
+            else
+                defaultChoice = choice.newDefault;
             break;
         case ILineDialogUi::Button::AddMainLine:
         case ILineDialogUi::Button::Ok:

@@ -6,6 +6,7 @@
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/Settings.h"
 #include "rules/Move.h"
+#include "platform/Dialogs.h"
 #include "platform/Geometry.h"
 #include "rules/Position.h"
 
@@ -85,6 +86,39 @@ public:
 
 private:
     CAppState& m_app;
+};
+
+// The dialogs as the program's features use them: each box and dialog
+// marks itself open in the application state while it runs.
+class CModalDialogs final : public IDialogs {
+public:
+    CModalDialogs(CAppState& app, IDialogs& dialogs) : m_app(app), m_dialogs(dialogs) {}
+
+    Answer messageBox(std::string_view text, std::string_view title, Buttons buttons, BoxIcon icon) override
+    {
+        CModalScope modal(m_app);
+        return m_dialogs.messageBox(text, title, buttons, icon);
+    }
+    Answer infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
+                      Buttons buttons) override
+    {
+        CModalScope modal(m_app);
+        return m_dialogs.infoDialog(name, title, lines, buttons);
+    }
+    int formDialog(FormDialog& form) override
+    {
+        CModalScope modal(m_app);
+        return m_dialogs.formDialog(form);
+    }
+    bool canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content) override
+    {
+        CModalScope modal(m_app);
+        return m_dialogs.canvasDialog(dialog, content);
+    }
+
+private:
+    CAppState& m_app;
+    IDialogs& m_dialogs;
 };
 
 } // namespace qm

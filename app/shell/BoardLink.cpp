@@ -2,16 +2,19 @@
 
 #include "app/shell/Commands.h"
 #include "app/shell/ShellTables.h"
+#include "board/PromotionDialog.h"
+
+#include <algorithm>
 
 namespace qm {
 
 CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs, IClock& clock,
                        std::filesystem::path bitmapDir)
-    : m_frame(frame), m_window(window), m_dialogs(dialogs), m_bitmapDir(std::move(bitmapDir))
+    : m_frame(frame), m_window(window), m_dialogs(frame.app(), dialogs), m_bitmapDir(std::move(bitmapDir))
 {
     CAppState& app = m_frame.app();
     m_view = std::make_unique<CBoardView>(window, app.general, *this);
-    m_flow = std::make_unique<CGameFlow>(*m_view, window, dialogs, clock, app.general, *this, *this);
+    m_flow = std::make_unique<CGameFlow>(*m_view, window, m_dialogs, clock, app.general, *this, *this);
     m_view->setGamePosition(&m_flow->position());
     m_view->setFlipped(app.general.flipBoard != 0);
     m_view->setPieceSet(app.general.pieceSet);
@@ -24,9 +27,14 @@ CBoardLink::CBoardLink(CMainFrame& frame, IWindowHost& window, IDialogs& dialogs
     h.paint = [this](CCanvas& c, const Rect& dirty) {
         const Size s = m_window.clientSize();
         m_view->setClientRect({0, 0, s.width, s.height});
-        // The flip flag of the general settings is the one that counts (the
-        // options and scripts change it there).
-        m_view->setFlipped(m_frame.app().general.flipBoard != 0);
+        // The flip flag, piece set and texture of the general settings are
+        // the ones that count (the options and scripts change them there).
+        const CGeneralSettings& g = m_frame.app().general;
+        m_view->setFlipped(g.flipBoard != 0);
+        if (m_view->pieceSet() != g.pieceSet)
+            m_view->setPieceSet(g.pieceSet);
+        if (const int texture = CBoardView::textureIdOf(g.squares); m_view->texture() != texture)
+            m_view->setTexture(texture);
         m_view->paint(c, dirty);
     };
     h.pointerDown = [this](Point p) {
@@ -103,31 +111,72 @@ void CBoardLink::takeBackPlies(int n)
     syncState();
 }
 
-ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>& lines, const std::string& newMove)
+PieceCode CBoardLink::askPromotionPiece(Colour colour)
 {
-    static const Button buttons[] = {Button::ReplaceMainLine, Button::AddMainLine, Button::AddLine,
-                                     Button::DeleteSelected, Button::DontAdd};
+    const CanvasDialog spec = CPromotionDialog::spec(m_view->layout());
+    CPromotionDialog dialog(*m_view, colour, Rect::fromSize(0, 0, spec.clientSize.width, spec.clientSize.height));
+    m_dialogs.canvasDialog(spec, dialog);
+    return dialog.chosen();
+}
+
+namespace {
+
+// The "New variation" modes as "Change default to" lists them.
+const std::vector<std::string> VariationModeNames = {"Ask", "Replace main line", "Add main line", "Add line"};
+
+} // namespace
+
+ILineDialogUi::NewLineChoice CBoardLink::newLine(const std::vector<std::string>& lines, const std::string& newMove,
+                                                 int defaultChoice)
+{
+    using K = DialogControl::Kind;
+    FormDialog form;
+    form.name = "111";
+    form.title = "Add line";
+    form.helpAnchor = "NewLine";
+    form.controls = {
+        {K::List, LinesList, "Lines:", "", lines, -1},
+        {K::Field, NewMoveField, "New move:", newMove, {}, -1},
+        {K::Button, ReplaceMainLineButton, "Replace main line", "", {}, -1},
+        {K::Button, AddMainLineButton, "Add main line", "", {}, -1},
+        {K::Button, AddLineButton, "Add line", "", {}, -1},
+        {K::DropDown, ChangeDefaultList, "Change default to", "", VariationModeNames,
+         std::clamp(defaultChoice, 0, 3)},
+        {K::Button, DeleteSelectedButton, "Delete selected", "", {}, -1},
+        {K::Button, DontAddButton, "Don't add move", "", {}, -1},
+    };
+    const int result = m_dialogs.formDialog(form);
     NewLineChoice choice;
-    choice.selected = -1;
-    // The default answer stays as it is.
-    choice.newDefault = m_frame.app().general.variationMode;
-    CModalScope modal(m_frame.app());
-    const int pressed = m_dialogs.listDialog("111", "Add line", "New move " + newMove, lines,
-                                             {"Replace main line", "Add main line", "Add line", "Delete selected",
-                                              "Don't add"},
-                                             choice.selected);
-    choice.button = pressed >= 0 && pressed < 5 ? buttons[pressed] : Button::Cancel;
+    choice.selected = form.control(LinesList)->selected;
+    const int mode = form.control(ChangeDefaultList)->selected;
+    choice.newDefault = mode >= 0 && mode <= 3 ? mode : 0;
+    switch (result) {
+    case ReplaceMainLineButton: choice.button = Button::ReplaceMainLine; break;
+    case AddMainLineButton: choice.button = Button::AddMainLine; break;
+    case AddLineButton: choice.button = Button::AddLine; break;
+    case DeleteSelectedButton: choice.button = Button::DeleteSelected; break;
+    case DontAddButton: choice.button = Button::DontAdd; break;
+    case FormOk: choice.button = Button::Ok; break;
+    default: choice.button = Button::Cancel; break;
+    }
     return choice;
 }
 
 int CBoardLink::selectLine(const std::vector<std::string>& lines)
 {
-    int selected = 0;
-    CModalScope modal(m_frame.app());
-    m_dialogs.listDialog("440", "Select line", "Select line", lines, {"OK"}, selected);
-    return selected;
+    FormDialog form;
+    form.name = "440";
+    form.title = "Select line";
+    form.helpAnchor = "SelectLine";
+    form.listChoiceEnds = true;
+    form.controls = {{DialogControl::Kind::List, SelectLineList, "Lines:", "", lines, -1}};
+    const int result = m_dialogs.formDialog(form);
+    return result == SelectLineList ? form.control(SelectLineList)->selected : -1;
 }
 
-void CBoardLink::openContextMenu(Point p) { m_window.showPopupMenu(popupMenu(), p); }
+void CBoardLink::openContextMenu(Point p)
+{
+    m_window.showPopupMenu(popupMenuShown(replayRunning()), p);
+}
 
 } // namespace qm

@@ -29,6 +29,8 @@ public:
     int statusBottom() const override { return m_window.clientSize().height; }
     void openContextMenu(Point p) override;
     void takeBackPlies(int n) override;
+    // Dialog 126 through the platform; the queen when it is closed.
+    PieceCode askPromotionPiece(Colour colour) override;
 
     // IGameFlowHost
     void autosave() override { m_frame.hooks().autosave(); }
@@ -38,8 +40,14 @@ public:
     bool modalDialogOpen() const override { return m_frame.app().modalDialogOpen(); }
     void repaintStatus() override { m_frame.hooks().repaintStatus(); }
 
-    // ILineDialogUi, on list dialogs
-    NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove) override;
+    // Controls of "Add line" (111) and "Select line" (440).
+    static constexpr int LinesList = 1012, NewMoveField = 1013, ReplaceMainLineButton = 1039,
+                         AddMainLineButton = 1014, AddLineButton = 1017, ChangeDefaultList = 1028,
+                         DeleteSelectedButton = 1018, DontAddButton = 1009, SelectLineList = 441;
+
+    // ILineDialogUi, on form dialogs
+    NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove,
+                          int defaultChoice) override;
     int selectLine(const std::vector<std::string>& lines) override;
 
 private:
@@ -47,7 +55,8 @@ private:
 
     CMainFrame& m_frame;
     IWindowHost& m_window;
-    IDialogs& m_dialogs;
+    // Every box and dialog of the board and the game flow sets the modal flag.
+    CModalDialogs m_dialogs;
     std::filesystem::path m_bitmapDir;
     std::unique_ptr<CBoardView> m_view;
     std::unique_ptr<CGameFlow> m_flow;

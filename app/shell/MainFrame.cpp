@@ -142,7 +142,7 @@ void CMainFrame::onHold(Point p)
         return;
     }
     if (m_window)
-        m_window->showPopupMenu(popupMenu(), p);
+        m_window->showPopupMenu(popupMenuShown(m_app.replayRunning), p);
 }
 
 void CMainFrame::onCommand(int id)

@@ -7,6 +7,7 @@
 #include "app/shell/CommandTable.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Sound.h"
 #include "platform/System.h"
 #include "platform/Window.h"
 
@@ -67,6 +68,7 @@ struct CShellServices {
     IHelpViewer& help;
     IKeepAlive& keepAlive;
     IClock& clock;
+    ISoundSink* sound = nullptr;  // move sounds and announcement words; none: silent
 };
 
 class CMainFrame final : public IWindowHandler {
@@ -77,6 +79,7 @@ public:
     CShellHooks& hooks() { return m_hooks; }
     CAppState& app() { return m_app; }
     IWindowHost* window() { return m_window; }
+    ISoundSink* sound() { return m_services.sound; }
 
     // Start-up steps after the application state is built and the single
     // instance is settled: `createWindow` makes the platform window (false

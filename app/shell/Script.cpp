@@ -25,9 +25,9 @@ struct Verb {
 
 constexpr Verb Verbs[] = {
     {"tap", 2, 2, 2},        {"drag", 4, 4, 4},     {"hold", 2, 2, 2},        {"key", 0, 1, 1},
-    {"command", 1, 1, 1},    {"answer", 0, 1, 1},   {"wait", 1, 1, 1},        {"wait-idle", 0, 0, 0},
+    {"command", 1, 1, 1},    {"answer", -1, 1, 3},  {"wait", 1, 1, 1},        {"wait-idle", 0, 0, 0},
     {"screenshot", 0, 1, 1}, {"print", 0, 1, 1},    {"expect-fen", -1, 1, 99}, {"set", -1, 2, 99},
-    {"quit", 0, 0, 0},
+    {"choose", 1, 2, 99},    {"quit", 0, 0, 0},
 };
 
 } // namespace
@@ -73,14 +73,15 @@ bool parseScript(std::istream& in, std::vector<CScriptLine>& lines, std::string&
                 return fail("\"" + line.args[static_cast<std::size_t>(i)] + "\" is not a number");
             line.numbers.push_back(v);
         }
-        Answer a;
+        DialogAnswer a;
         if (line.verb == "key" && !keyFromName(line.args[0]))
             return fail("unknown key \"" + line.args[0] + "\"");
-        if (line.verb == "answer" && !answerFromName(line.args[0], a))
-            return fail("answer wants OK, Cancel, Yes or No, not \"" + line.args[0] + "\"");
+        if (line.verb == "answer" && !dialogAnswerFromText(line.rest, a))
+            return fail("answer wants OK, Cancel, Yes, No, a control id, Queen, Rook, Bishop, Knight or at X Y, not \"" +
+                        line.rest + "\"");
         if (line.verb == "print" && line.args[0] != "fen" && line.args[0] != "pgn" && line.args[0] != "status" &&
-            line.args[0] != "title")
-            return fail("print wants fen, pgn, status or title");
+            line.args[0] != "title" && line.args[0] != "popup")
+            return fail("print wants fen, pgn, status, title or popup");
         if (line.verb == "wait" && line.numbers[0] > 600000)
             return fail("wait is limited to 600000 ms");
         lines.push_back(std::move(line));
@@ -88,8 +89,21 @@ bool parseScript(std::istream& in, std::vector<CScriptLine>& lines, std::string&
     return true;
 }
 
+std::string popupText(const Menu& menu)
+{
+    std::string text;
+    for (const MenuItem& item : menu.items) {
+        if (item.isSeparator())
+            continue;
+        text += (text.empty() ? "" : " | ") + item.text + (item.checked ? " [x]" : "");
+    }
+    return text;
+}
+
 int runScript(const std::vector<CScriptLine>& lines, IScriptTarget& target, std::ostream& out, std::ostream& err)
 {
+    // Choices wait for the answer that closes their dialog.
+    std::vector<std::pair<int, std::string>> choices;
     for (const CScriptLine& l : lines) {
         if (target.finished()) {
             err << "line " << l.number << ": the program has already ended\n";
@@ -107,9 +121,14 @@ int runScript(const std::vector<CScriptLine>& lines, IScriptTarget& target, std:
         } else if (l.verb == "command") {
             target.command(n[0]);
         } else if (l.verb == "answer") {
-            Answer a = Answer::Ok;
-            answerFromName(l.args[0], a);
+            DialogAnswer a;
+            dialogAnswerFromText(l.rest, a);
+            a.choices = std::move(choices);
+            choices.clear();
             target.answer(a);
+        } else if (l.verb == "choose") {
+            const std::string text = l.rest.substr(l.rest.find_first_of(" \t") + 1);
+            choices.emplace_back(n[0], text.substr(text.find_first_not_of(" \t")));
         } else if (l.verb == "wait") {
             target.waitMs(n[0]);
         } else if (l.verb == "wait-idle") {
@@ -122,7 +141,11 @@ int runScript(const std::vector<CScriptLine>& lines, IScriptTarget& target, std:
             }
         } else if (l.verb == "print") {
             const std::string& what = l.args[0];
-            out << (what == "fen" ? target.fen() : what == "pgn" ? target.pgn() : what == "status" ? target.status() : target.title())
+            out << (what == "fen"      ? target.fen()
+                    : what == "pgn"    ? target.pgn()
+                    : what == "status" ? target.status()
+                    : what == "popup"  ? popupText(target.lastPopup())
+                                       : target.title())
                 << "\n";
             out.flush();
         } else if (l.verb == "expect-fen") {

@@ -39,6 +39,7 @@ private:
 
 void CShellScriptTarget::tap(Point p)
 {
+    beforeInput();
     m_frame.onPointerDown(p);
     m_frame.onPointerUp(p);
     settle();
@@ -46,6 +47,7 @@ void CShellScriptTarget::tap(Point p)
 
 void CShellScriptTarget::drag(Point from, Point to)
 {
+    beforeInput();
     m_frame.onPointerDown(from);
     for (int i = 1; i <= 4; ++i)
         m_frame.onPointerMove({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
@@ -55,18 +57,21 @@ void CShellScriptTarget::drag(Point from, Point to)
 
 void CShellScriptTarget::hold(Point p)
 {
+    beforeInput();
     m_frame.onHold(p);
     settle();
 }
 
 void CShellScriptTarget::key(Key k)
 {
+    beforeInput();
     m_frame.onKey(k);
     settle();
 }
 
 void CShellScriptTarget::command(int id)
 {
+    beforeInput();
     m_frame.onCommand(id);
     settle();
 }

@@ -25,6 +25,9 @@ public:
     void quit() override { m_frame.onCommand(40001); }
 
 protected:
+    // Before pen input, a key or a command: what the last input left open on
+    // the screen and would take the pen (a popup menu) is closed.
+    virtual void beforeInput() {}
     // Lets the window process what the input caused (painting, timers due now).
     virtual void settle() = 0;
     CMainFrame& m_frame;

@@ -71,6 +71,15 @@ const std::vector<BarButton>& menuBarButtons()
     return buttons;
 }
 
+Menu popupMenuShown(bool replayRunning)
+{
+    Menu menu = popupMenu();
+    for (MenuItem& item : menu.items)
+        if (item.id == cmd::ReplayMoves)
+            item.checked = replayRunning;
+    return menu;
+}
+
 const std::vector<ToolButtonDef>& toolButtonDefs()
 {
     static const std::vector<ToolButtonDef> defs = {

@@ -13,6 +13,8 @@ namespace qm {
 const std::vector<Menu>& menuBarMenus();
 // The popup menu of a tap-and-hold outside the board.
 const Menu& popupMenu();
+// The popup menu as it opens: "Replay moves" checked while a replay runs.
+Menu popupMenuShown(bool replayRunning);
 // The eight menu-bar buttons in order; the last three are check buttons.
 const std::vector<BarButton>& menuBarButtons();
 

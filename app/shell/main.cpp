@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
 #include "platform/System.h"
+#include "platform/alsa/AlsaSoundSink.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtKeepAlive.h"
 #include "platform/qt/QtMainWindow.h"
@@ -56,7 +57,8 @@ public:
         : CShellScriptTarget(frame), m_window(window), m_dialogs(dialogs), m_closed(closed)
     {
     }
-    void answer(Answer a) override { m_dialogs.pushAnswer(a); }
+    void answer(const DialogAnswer& a) override { m_dialogs.pushAnswer(a); }
+    Menu lastPopup() override { return m_window.lastPopup(); }
     void waitMs(int ms) override { spin(ms); }
     void waitIdle() override
     {
@@ -82,6 +84,7 @@ public:
     bool finished() override { return m_closed; }
 
 protected:
+    void beforeInput() override { m_window.closePopup(); }
     void settle() override { spin(0); }
 
 private:
@@ -166,6 +169,8 @@ int main(int argc, char** argv)
     CQtDialogs* dialogsPtr = nullptr;
     CQtKeepAlive keepAlive;
     CSystemClock clock;
+    // The move clips are installed beside the program, in sounds/.
+    CAlsaSoundSink sound(folder / "sounds");
     // The dialogs need the window as parent and the frame needs the dialogs:
     // they are made together in the window factory below.
     struct Late : IDialogs, IHelpViewer {
@@ -178,15 +183,15 @@ int main(int argc, char** argv)
         {
             return (*d)->infoDialog(n, t, l, b);
         }
-        int listDialog(std::string_view n, std::string_view t, std::string_view p, const std::vector<std::string>& i,
-                       const std::vector<std::string>& b, int& selected) override
+        int formDialog(FormDialog& form) override { return (*d)->formDialog(form); }
+        bool canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content) override
         {
-            return (*d)->listDialog(n, t, p, i, b, selected);
+            return (*d)->canvasDialog(dialog, content);
         }
         bool show(std::string_view a) override { return *d && (*d)->show(a); }
     } late;
     late.d = &dialogsPtr;
-    CMainFrame frame(app, {late, late, keepAlive, clock});
+    CMainFrame frame(app, {late, late, keepAlive, clock, &sound});
 
     std::unique_ptr<CQtMainWindow> window;
     std::unique_ptr<CBoardLink> board;
@@ -231,6 +236,7 @@ int main(int argc, char** argv)
             });
             dialogs = std::make_unique<CQtDialogs>(window.get(), folder / "Quillmarsh.htm");
             dialogs->setUnattended(driven);
+            dialogs->setScreen(scale);
             dialogsPtr = dialogs.get();
             return window.get();
         },

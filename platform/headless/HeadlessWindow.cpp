@@ -149,9 +149,10 @@ ButtonState CHeadlessWindow::buttonState(int command) const
     return it == m_buttons.end() ? ButtonState{} : it->second;
 }
 
-void CHeadlessWindow::createToolButton(int id, const Rect& r, std::string_view toolTip)
+void CHeadlessWindow::createToolButton(int id, const Rect& r, std::string_view windowText)
 {
-    m_toolButtons[id] = {r, std::string(toolTip)};
+    ToolButtonText t = splitToolButtonText(windowText);
+    m_toolButtons[id] = {r, std::string(windowText), std::move(t.label), std::move(t.toolTip)};
 }
 
 std::vector<int> CHeadlessWindow::toolButtons() const
@@ -172,6 +173,18 @@ std::string CHeadlessWindow::toolButtonToolTip(int id) const
 {
     const auto it = m_toolButtons.find(id);
     return it == m_toolButtons.end() ? std::string() : it->second.toolTip;
+}
+
+std::string CHeadlessWindow::toolButtonLabel(int id) const
+{
+    const auto it = m_toolButtons.find(id);
+    return it == m_toolButtons.end() ? std::string() : it->second.label;
+}
+
+std::string CHeadlessWindow::toolButtonWindowText(int id) const
+{
+    const auto it = m_toolButtons.find(id);
+    return it == m_toolButtons.end() ? std::string() : it->second.windowText;
 }
 
 CBitmap CHeadlessWindow::drawToolButton(int id, bool pressed)

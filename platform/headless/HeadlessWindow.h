@@ -66,14 +66,23 @@ public:
     void setButtonState(int command, ButtonState state) override { m_buttons[command] = state; }
     ButtonState buttonState(int command) const override;
     void showPopupMenu(const Menu& menu, Point at) override { m_popups.emplace_back(menu, at); }
-    void createToolButton(int id, const Rect& r, std::string_view toolTip) override;
+    void createToolButton(int id, const Rect& r, std::string_view windowText) override;
     void destroyToolButtons() override { m_toolButtons.clear(); }
-    void invalidateToolButton(int id) override { m_toolButtonInvalidations.insert(id); }
+    void invalidateToolButton(int id) override { ++m_toolButtonInvalidations[id]; }
     std::vector<int> toolButtons() const override;
     void bringToFront() override { ++m_front; }
     void close() override { m_closed = true; }
 
+    // A tool button's window text and the label and tool tip shown from it.
     std::string toolButtonToolTip(int id) const;
+    std::string toolButtonLabel(int id) const;
+    std::string toolButtonWindowText(int id) const;
+    // How often the program asked for the button to be drawn again.
+    int toolButtonInvalidations(int id) const
+    {
+        const auto it = m_toolButtonInvalidations.find(id);
+        return it == m_toolButtonInvalidations.end() ? 0 : it->second;
+    }
 
 private:
     struct Timer {
@@ -82,6 +91,8 @@ private:
     };
     struct ToolButton {
         Rect rect;
+        std::string windowText;
+        std::string label;
         std::string toolTip;
     };
 
@@ -101,7 +112,7 @@ private:
     std::map<int, ButtonState> m_buttons;
     std::vector<std::pair<Menu, Point>> m_popups;
     std::map<int, ToolButton> m_toolButtons;
-    std::set<int> m_toolButtonInvalidations;
+    std::map<int, int> m_toolButtonInvalidations;
     std::vector<CBitmap> m_directDraws;
     bool m_keepDirect = false;
     int m_directCount = 0;

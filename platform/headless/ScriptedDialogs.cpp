@@ -34,10 +34,10 @@ Answer CScriptedDialogs::next(Buttons buttons)
         m_onShow();
     if (m_answers.empty())
         return escapeAnswer(buttons);
-    const Answer a = m_answers.front();
+    const DialogAnswer a = m_answers.front();
     m_answers.pop_front();
     // A scripted button the box does not have closes it as Escape would.
-    return offers(buttons, a) ? a : escapeAnswer(buttons);
+    return a.kind == DialogAnswer::Kind::Button && offers(buttons, a.button) ? a.button : escapeAnswer(buttons);
 }
 
 Answer CScriptedDialogs::messageBox(std::string_view text, std::string_view title, Buttons buttons, BoxIcon)
@@ -58,25 +58,71 @@ Answer CScriptedDialogs::infoDialog(std::string_view name, std::string_view titl
     return a;
 }
 
-int CScriptedDialogs::listDialog(std::string_view name, std::string_view title, std::string_view prompt,
-                                 const std::vector<std::string>& items, const std::vector<std::string>& buttons,
-                                 int& selected)
+int CScriptedDialogs::formDialog(FormDialog& form)
 {
     if (m_onShow)
         m_onShow();
-    int button = -1;
-    if (!m_listChoices.empty()) {
-        const auto [b, row] = m_listChoices.front();
-        m_listChoices.pop_front();
-        button = b >= 0 && b < static_cast<int>(buttons.size()) ? b : -1;
-        selected = row >= 0 && row < static_cast<int>(items.size()) ? row : -1;
+    m_forms.push_back(form);
+    int result = FormCancel;
+    if (!m_answers.empty()) {
+        const DialogAnswer a = m_answers.front();
+        m_answers.pop_front();
+        for (const auto& [id, text] : a.choices)
+            form.choose(id, text);
+        switch (a.kind) {
+        case DialogAnswer::Kind::Button:
+            result = a.button == Answer::Ok || a.button == Answer::Yes ? FormOk : FormCancel;
+            break;
+        case DialogAnswer::Kind::Control:
+            // A button of the form ends it, and so does a list whose choice ends
+            // it, with an entry chosen; any other id closes it as Escape.
+            if (const DialogControl* c = form.control(a.control);
+                c && (c->kind == DialogControl::Kind::Button ||
+                      (c->kind == DialogControl::Kind::List && form.listChoiceEnds && c->selected >= 0)))
+                result = a.control;
+            break;
+        case DialogAnswer::Kind::Item:
+            if (form.listChoiceEnds)
+                for (const DialogControl& c : form.controls)
+                    if (c.kind == DialogControl::Kind::List && form.choose(c.id, a.item)) {
+                        result = c.id;
+                        break;
+                    }
+            break;
+        case DialogAnswer::Kind::Tap:
+            break;
+        }
     }
-    std::string text(prompt);
-    for (const auto& i : items)
-        text += "\n" + i;
-    m_shown.push_back({std::string(name), std::string(title), text, Buttons::OkCancel,
-                       button < 0 ? Answer::Cancel : Answer::Ok});
-    return button;
+    std::string text;
+    for (const DialogControl& c : form.controls)
+        text += (text.empty() ? "" : "\n") + c.label;
+    m_shown.push_back({form.name, form.title, text, Buttons::OkCancel, result == FormCancel ? Answer::Cancel : Answer::Ok});
+    return result;
+}
+
+bool CScriptedDialogs::canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content)
+{
+    if (m_onShow)
+        m_onShow();
+    CMemoryCanvas canvas(dialog.clientSize.width, dialog.clientSize.height);
+    content.paint(canvas);
+    m_canvas = canvas.bitmap();
+    m_canvasText = canvas.textRuns();
+    m_canvasDialog = dialog;
+    bool ended = false;
+    while (!ended && !m_answers.empty()) {
+        const DialogAnswer a = m_answers.front();
+        m_answers.pop_front();
+        Point p;
+        if (a.kind == DialogAnswer::Kind::Tap)
+            ended = content.penUp(a.at);
+        else if (a.kind == DialogAnswer::Kind::Item && content.itemPoint(a.item, p))
+            ended = content.penUp(p);
+        else
+            break; // a button, or what the dialog does not have: closed without a choice
+    }
+    m_shown.push_back({dialog.name, dialog.title, "", Buttons::OkCancel, ended ? Answer::Ok : Answer::Cancel});
+    return ended;
 }
 
 bool CScriptedDialogs::show(std::string_view anchor)

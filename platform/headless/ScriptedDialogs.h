@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes and dialogs for tests: answered from a queue, recorded.
 
+#include "platform/Bitmap.h"
 #include "platform/Dialogs.h"
 
 #include <deque>
@@ -18,12 +19,18 @@ public:
         Answer answer = Answer::Ok;
     };
 
-    // The next message box or dialog closes with this answer.
-    void pushAnswer(Answer a) { m_answers.push_back(a); }
-    // The next list dialog closes with this button index and selected row.
-    void pushListChoice(int button, int row) { m_listChoices.push_back({button, row}); }
+    // The next message box or dialog closes with this answer. A dialog the
+    // program draws takes answers until one ends it.
+    void pushAnswer(Answer a) { m_answers.push_back(DialogAnswer::of(a)); }
+    void pushAnswer(DialogAnswer a) { m_answers.push_back(std::move(a)); }
     const std::vector<Shown>& shown() const { return m_shown; }
     void clearShown() { m_shown.clear(); }
+    // Every form dialog as it was when it opened.
+    const std::vector<FormDialog>& formsShown() const { return m_forms; }
+    // The client area of the last dialog the program drew, as it painted it.
+    const CBitmap& lastCanvas() const { return m_canvas; }
+    const std::vector<CMemoryCanvas::TextRun>& lastCanvasText() const { return m_canvasText; }
+    const CanvasDialog& lastCanvasDialog() const { return m_canvasDialog; }
     // Called while a box is open (to check the modal state, for example).
     void setOnShow(std::function<void()> f) { m_onShow = std::move(f); }
 
@@ -31,16 +38,18 @@ public:
     Answer infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
                       Buttons buttons) override;
     bool show(std::string_view anchor) override;
-    int listDialog(std::string_view name, std::string_view title, std::string_view prompt,
-                   const std::vector<std::string>& items, const std::vector<std::string>& buttons,
-                   int& selected) override;
+    int formDialog(FormDialog& form) override;
+    bool canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content) override;
 
 private:
     Answer next(Buttons buttons);
 
-    std::deque<Answer> m_answers;
-    std::deque<std::pair<int, int>> m_listChoices;
+    std::deque<DialogAnswer> m_answers;
     std::vector<Shown> m_shown;
+    std::vector<FormDialog> m_forms;
+    CBitmap m_canvas;
+    std::vector<CMemoryCanvas::TextRun> m_canvasText;
+    CanvasDialog m_canvasDialog;
     std::function<void()> m_onShow;
 };
 

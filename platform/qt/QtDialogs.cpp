@@ -1,6 +1,15 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/qt/QtCanvas.h"
+
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +22,8 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 
 namespace qm {
 namespace {
@@ -52,11 +63,11 @@ Answer escapeOf(Buttons b)
 
 // Runs a dialog built of a body and a button box; a queued answer clicks its
 // button as soon as the dialog is up (or closes it as Escape when the
-// dialog has no such button).
-Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, std::deque<Answer>& queue,
+// dialog has no such button, or the answer is no button).
+Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, const DialogAnswer* queued,
                  bool unattended, const std::string& text)
 {
-    if (queue.empty() && unattended) {
+    if (!queued && unattended) {
         std::fprintf(stderr, "quillmarsh: %s: %s (closed unanswered)\n", dialog.windowTitle().toUtf8().constData(),
                      text.c_str());
         return escapeOf(buttons);
@@ -71,11 +82,11 @@ Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, std::d
         }
         dialog.done(0);
     });
-    if (!queue.empty()) {
-        const Answer a = queue.front();
-        queue.pop_front();
+    if (queued) {
+        const DialogAnswer a = *queued;
         QTimer::singleShot(0, &dialog, [&dialog, &box, a] {
-            if (QPushButton* b = box.button(standardButton(a)))
+            QPushButton* b = a.kind == DialogAnswer::Kind::Button ? box.button(standardButton(a.button)) : nullptr;
+            if (b)
                 b->click();
             else
                 dialog.reject();
@@ -85,7 +96,65 @@ Answer runDialog(QDialog& dialog, QDialogButtonBox& box, Buttons buttons, std::d
     return result;
 }
 
+// The client area of a dialog the program draws: the content paints a
+// canvas of the dialog's own size, shown scaled; a release of the left
+// button is the pen-up.
+class CCanvasDialogView final : public QWidget {
+public:
+    CCanvasDialogView(QDialog& dialog, ICanvasDialogContent& content, Size size, int scale, bool& ended)
+        : QWidget(&dialog), m_dialog(dialog), m_content(content), m_canvas(size.width, size.height), m_scale(scale),
+          m_ended(ended)
+    {
+        setFixedSize(size.width * scale, size.height * scale);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    // A pen-up at a client point of the dialog, as the pen would give it.
+    void penUpAt(Point p)
+    {
+        const QPointF local(p.x * m_scale + m_scale / 2.0, p.y * m_scale + m_scale / 2.0);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, mapToGlobal(local), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(this, &release);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        m_canvas.resetClip();
+        m_canvas.fillRect(m_canvas.bounds(), RgbWhite);
+        m_content.paint(m_canvas);
+        QPainter p(this);
+        p.drawImage(QRect(0, 0, width(), height()), m_canvas.imageRef());
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (e->button() != Qt::LeftButton || m_ended)
+            return;
+        const QPoint q = e->position().toPoint();
+        if (m_content.penUp({q.x() / m_scale, q.y() / m_scale})) {
+            m_ended = true;
+            m_dialog.accept();
+        }
+    }
+
+private:
+    QDialog& m_dialog;
+    ICanvasDialogContent& m_content;
+    CQtCanvas m_canvas;
+    int m_scale;
+    bool& m_ended;
+};
+
 } // namespace
+
+bool CQtDialogs::takeAnswer(DialogAnswer& out)
+{
+    if (m_answers.empty())
+        return false;
+    out = std::move(m_answers.front());
+    m_answers.pop_front();
+    return true;
+}
 
 CQtDialogs::CQtDialogs(QWidget* parent, std::filesystem::path helpFile)
     : m_parent(parent), m_helpFile(std::move(helpFile))
@@ -119,7 +188,9 @@ Answer CQtDialogs::messageBox(std::string_view text, std::string_view title, But
     layout->addLayout(row);
     QDialogButtonBox box(standardButtons(buttons));
     layout->addWidget(&box);
-    return runDialog(dialog, box, buttons, m_answers, m_unattended, std::string(text));
+    DialogAnswer a;
+    const bool queued = takeAnswer(a);
+    return runDialog(dialog, box, buttons, queued ? &a : nullptr, m_unattended, std::string(text));
 }
 
 Answer CQtDialogs::infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
@@ -136,47 +207,231 @@ Answer CQtDialogs::infoDialog(std::string_view name, std::string_view title, con
     std::string joined;
     for (const std::string& l : lines)
         joined += (joined.empty() ? "" : " / ") + l;
-    return runDialog(dialog, box, buttons, m_answers, m_unattended, joined);
+    DialogAnswer a;
+    const bool queued = takeAnswer(a);
+    return runDialog(dialog, box, buttons, queued ? &a : nullptr, m_unattended, joined);
 }
 
-int CQtDialogs::listDialog(std::string_view name, std::string_view title, std::string_view prompt,
-                           const std::vector<std::string>& items, const std::vector<std::string>& buttons,
-                           int& selected)
+int CQtDialogs::formDialog(FormDialog& form)
 {
-    // A queued OK presses the first button, any other answer closes the dialog.
-    if (!m_answers.empty() || m_unattended) {
-        const bool ok = !m_answers.empty() && m_answers.front() == Answer::Ok;
-        if (!m_answers.empty())
-            m_answers.pop_front();
-        else
-            std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", std::string(prompt).c_str());
-        return ok && !buttons.empty() ? 0 : -1;
+    DialogAnswer queued;
+    const bool haveAnswer = takeAnswer(queued);
+    if (!haveAnswer && m_unattended) {
+        std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", form.title.c_str());
+        return FormCancel;
     }
     QDialog dialog(m_parent);
-    dialog.setObjectName(qs(name));
-    dialog.setWindowTitle(qs(title));
+    dialog.setObjectName(qs(form.name));
+    dialog.setWindowTitle(qs(form.title));
+    // Full-screen on the handheld: the dialog covers the main window.
+    if (m_parent)
+        dialog.setGeometry(m_parent->geometry());
     auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(qs(prompt), &dialog));
-    auto* list = new QListWidget(&dialog);
-    for (const std::string& i : items)
-        list->addItem(qs(i));
-    if (selected >= 0 && selected < list->count())
-        list->setCurrentRow(selected);
-    layout->addWidget(list);
-    auto* row = new QHBoxLayout;
-    int pressed = -1;
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        auto* b = new QPushButton(qs(buttons[i]), &dialog);
-        QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, &pressed, i] {
-            pressed = static_cast<int>(i);
-            dialog.accept();
-        });
-        row->addWidget(b);
+    int result = FormCancel;
+    std::map<int, QListWidget*> lists;
+    std::map<int, QComboBox*> drops;
+    std::map<int, QPushButton*> buttons;
+    QGridLayout* grid = nullptr;
+    int inGrid = 0;
+    for (DialogControl& c : form.controls) {
+        const QString name = QString::number(c.id);
+        if (c.kind != DialogControl::Kind::Button)
+            grid = nullptr;
+        switch (c.kind) {
+        case DialogControl::Kind::Text:
+            layout->addWidget(new QLabel(qs(c.label), &dialog));
+            break;
+        case DialogControl::Kind::Field: {
+            auto* row = new QHBoxLayout;
+            row->addWidget(new QLabel(qs(c.label), &dialog));
+            auto* field = new QLineEdit(qs(c.text), &dialog);
+            field->setObjectName(name);
+            field->setReadOnly(true);
+            row->addWidget(field, 1);
+            layout->addLayout(row);
+            break;
+        }
+        case DialogControl::Kind::List: {
+            layout->addWidget(new QLabel(qs(c.label), &dialog));
+            auto* list = new QListWidget(&dialog);
+            list->setObjectName(name);
+            for (const std::string& i : c.items)
+                list->addItem(qs(i));
+            if (c.selected >= 0 && c.selected < list->count())
+                list->setCurrentRow(c.selected);
+            if (form.listChoiceEnds)
+                QObject::connect(list, &QListWidget::itemClicked, &dialog, [&dialog, &result, id = c.id] {
+                    result = id;
+                    dialog.accept();
+                });
+            layout->addWidget(list, 1);
+            lists[c.id] = list;
+            break;
+        }
+        case DialogControl::Kind::DropDown: {
+            auto* row = new QHBoxLayout;
+            row->addWidget(new QLabel(qs(c.label), &dialog));
+            auto* drop = new QComboBox(&dialog);
+            drop->setObjectName(name);
+            for (const std::string& i : c.items)
+                drop->addItem(qs(i));
+            drop->setCurrentIndex(c.selected);
+            row->addWidget(drop, 1);
+            layout->addLayout(row);
+            drops[c.id] = drop;
+            break;
+        }
+        case DialogControl::Kind::Button: {
+            // Runs of buttons stand two to a row, as on the narrow screen.
+            if (!grid) {
+                grid = new QGridLayout;
+                layout->addLayout(grid);
+                inGrid = 0;
+            }
+            auto* b = new QPushButton(qs(c.label), &dialog);
+            b->setObjectName(name);
+            b->setAutoDefault(false);
+            QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, &result, id = c.id] {
+                result = id;
+                dialog.accept();
+            });
+            grid->addWidget(b, inGrid / 2, inGrid % 2);
+            ++inGrid;
+            buttons[c.id] = b;
+            break;
+        }
+        }
     }
-    layout->addLayout(row);
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(&box, &QDialogButtonBox::accepted, &dialog, [&dialog, &result] {
+        result = FormOk;
+        dialog.accept();
+    });
+    QObject::connect(&box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(&box);
+    if (!form.helpAnchor.empty()) {
+        auto* help = new QShortcut(QKeySequence::HelpContents, &dialog);
+        QObject::connect(help, &QShortcut::activated, &dialog, [this, anchor = form.helpAnchor] { show(anchor); });
+    }
+    if (haveAnswer)
+        QTimer::singleShot(0, &dialog, [&] {
+            for (const auto& [id, text] : queued.choices) {
+                const auto entry = [&](auto* w) {
+                    for (int i = 0; i < w->count(); ++i)
+                        if (w->itemText(i) == qs(text))
+                            return i;
+                    return -1;
+                };
+                int at = -1;
+                if (auto l = lists.find(id); l != lists.end()) {
+                    for (int i = 0; i < l->second->count() && at < 0; ++i)
+                        if (l->second->item(i)->text() == qs(text))
+                            at = i;
+                    if (at >= 0)
+                        l->second->setCurrentRow(at);
+                } else if (auto d = drops.find(id); d != drops.end()) {
+                    at = entry(d->second);
+                    if (at >= 0)
+                        d->second->setCurrentIndex(at);
+                }
+                if (at < 0)
+                    std::fprintf(stderr, "quillmarsh: %s: no entry \"%s\" in control %d\n", form.title.c_str(),
+                                 text.c_str(), id);
+            }
+            switch (queued.kind) {
+            case DialogAnswer::Kind::Button:
+                if (queued.button == Answer::Ok || queued.button == Answer::Yes)
+                    box.button(QDialogButtonBox::Ok)->click();
+                else
+                    dialog.reject();
+                return;
+            case DialogAnswer::Kind::Control:
+                if (auto b = buttons.find(queued.control); b != buttons.end()) {
+                    b->second->click();
+                } else if (auto l = lists.find(queued.control);
+                           form.listChoiceEnds && l != lists.end() && l->second->currentItem()) {
+                    emit l->second->itemClicked(l->second->currentItem());
+                } else {
+                    dialog.reject();
+                }
+                return;
+            case DialogAnswer::Kind::Item:
+                if (form.listChoiceEnds)
+                    for (auto& [id, list] : lists)
+                        for (int i = 0; i < list->count(); ++i)
+                            if (list->item(i)->text() == qs(queued.item)) {
+                                list->setCurrentRow(i);
+                                emit list->itemClicked(list->item(i));
+                                return;
+                            }
+                dialog.reject();
+                return;
+            case DialogAnswer::Kind::Tap:
+                dialog.reject();
+                return;
+            }
+        });
     dialog.exec();
-    selected = list->currentRow();
-    return pressed;
+    for (auto& [id, list] : lists)
+        form.control(id)->selected = list->currentRow();
+    for (auto& [id, drop] : drops)
+        form.control(id)->selected = drop->currentIndex();
+    return result;
+}
+
+bool CQtDialogs::canvasDialog(const CanvasDialog& spec, ICanvasDialogContent& content)
+{
+    if (m_answers.empty() && m_unattended) {
+        std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", spec.title.c_str());
+        return false;
+    }
+    QDialog dialog(m_parent);
+    dialog.setObjectName(qs(spec.name));
+    dialog.setWindowTitle(qs(spec.title));
+    bool ended = false;
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* view = new CCanvasDialogView(dialog, content, spec.clientSize, m_scale, ended);
+    layout->addWidget(view);
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(&box, &QDialogButtonBox::accepted, &dialog, &QDialog::reject);
+    QObject::connect(&box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(&box);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (!spec.helpAnchor.empty()) {
+        auto* help = new QShortcut(QKeySequence::HelpContents, &dialog);
+        QObject::connect(help, &QShortcut::activated, &dialog, [this, anchor = spec.helpAnchor] { show(anchor); });
+    }
+    // Placed on the handheld screen, whose top-left corner is the main window's.
+    const QPoint origin = m_parent ? m_parent->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
+    dialog.move(origin + QPoint(spec.position.x * m_scale, spec.position.y * m_scale));
+    // Queued answers are given one after another until one ends the dialog.
+    std::function<void()> next = [&] {
+        if (ended || !dialog.isVisible())
+            return;
+        DialogAnswer a;
+        if (!takeAnswer(a)) {
+            if (m_unattended) {
+                std::fprintf(stderr, "quillmarsh: %s (closed without a choice)\n", spec.title.c_str());
+                dialog.reject();
+            }
+            return;
+        }
+        Point p;
+        if (a.kind == DialogAnswer::Kind::Tap)
+            view->penUpAt(a.at);
+        else if (a.kind == DialogAnswer::Kind::Item && content.itemPoint(a.item, p))
+            view->penUpAt(p);
+        else {
+            dialog.reject();
+            return;
+        }
+        QTimer::singleShot(0, &dialog, next);
+    };
+    QTimer::singleShot(0, &dialog, next);
+    dialog.exec();
+    return ended;
 }
 
 bool CQtDialogs::show(std::string_view anchor)

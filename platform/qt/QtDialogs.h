@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
@@ -22,7 +23,11 @@ public:
     CQtDialogs(QWidget* parent, std::filesystem::path helpFile);
     ~CQtDialogs() override;
 
-    void pushAnswer(Answer a) { m_answers.push_back(a); }
+    void pushAnswer(Answer a) { m_answers.push_back(DialogAnswer::of(a)); }
+    void pushAnswer(DialogAnswer a) { m_answers.push_back(std::move(a)); }
+    // The handheld screen's whole-factor scale and its top-left corner
+    // (the main window's), where dialogs placed on the screen go.
+    void setScreen(int scale) { m_scale = std::max(1, scale); }
     // For runs nobody watches: a box with no queued answer is closed at once
     // as Escape would close it, and its text goes to standard error.
     void setUnattended(bool unattended) { m_unattended = unattended; }
@@ -34,14 +39,17 @@ public:
     Answer infoDialog(std::string_view name, std::string_view title, const std::vector<std::string>& lines,
                       Buttons buttons) override;
     bool show(std::string_view anchor) override;
-    int listDialog(std::string_view name, std::string_view title, std::string_view prompt,
-                   const std::vector<std::string>& items, const std::vector<std::string>& buttons,
-                   int& selected) override;
+    int formDialog(FormDialog& form) override;
+    bool canvasDialog(const CanvasDialog& dialog, ICanvasDialogContent& content) override;
 
 private:
     QPointer<QWidget> m_parent;
     std::filesystem::path m_helpFile;
-    std::deque<Answer> m_answers;
+    // Takes the next queued answer, or false when there is none.
+    bool takeAnswer(DialogAnswer& out);
+
+    std::deque<DialogAnswer> m_answers;
+    int m_scale = 1;
     bool m_unattended = false;
     QPointer<QDialog> m_help;
     QTextBrowser* m_browser = nullptr;

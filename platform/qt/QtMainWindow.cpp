@@ -413,27 +413,58 @@ ButtonState CQtMainWindow::buttonState(int command) const
 
 void CQtMainWindow::showPopupMenu(const Menu& menu, Point at)
 {
-    QMenu popup(this);
+    // Not modal: the menu stays open until an item is chosen or the pen
+    // goes elsewhere, and the program goes on meanwhile.
+    closePopup();
+    auto* popup = new QMenu(this);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
     for (const MenuItem& item : menu.items) {
         if (item.isSeparator()) {
-            popup.addSeparator();
+            popup->addSeparator();
             continue;
         }
-        popup.addAction(qs(item.text))->setData(item.id);
+        QAction* a = popup->addAction(qs(item.text));
+        a->setData(item.id);
+        if (item.checked) {
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
     }
-    QAction* chosen = popup.exec(m_client->mapToGlobal(QPoint(at.x * m_scale, at.y * m_scale)));
-    if (chosen && m_handler)
-        m_handler->onCommand(chosen->data().toInt());
+    connect(popup, &QMenu::triggered, this, [this](QAction* a) {
+        if (m_handler)
+            m_handler->onCommand(a->data().toInt());
+    });
+    m_lastPopup = menu;
+    m_popup = popup;
+    popup->popup(m_client->mapToGlobal(QPoint(at.x * m_scale, at.y * m_scale)));
 }
 
-void CQtMainWindow::createToolButton(int id, const Rect& r, std::string_view toolTip)
+void CQtMainWindow::closePopup()
+{
+    if (m_popup)
+        m_popup->close();
+}
+
+QMenu* CQtMainWindow::openPopup() const { return m_popup && m_popup->isVisible() ? m_popup.data() : nullptr; }
+
+QAbstractButton* CQtMainWindow::toolButton(int id) const
+{
+    auto it = m_toolButtons.find(id);
+    return it == m_toolButtons.end() ? nullptr : it->second;
+}
+
+void CQtMainWindow::createToolButton(int id, const Rect& r, std::string_view windowText)
 {
     auto it = m_toolButtons.find(id);
     if (it != m_toolButtons.end())
         delete it->second;
     auto* b = new COwnerDrawButton(this, m_client, id);
     b->rect = r;
-    b->setToolTip(qs(toolTip));
+    // The label is kept as the button's text (read by accessibility tools);
+    // the program draws the button, so it never shows.
+    const ToolButtonText text = splitToolButtonText(windowText);
+    b->setText(qs(text.label));
+    b->setToolTip(qs(text.toolTip));
     b->setFocusPolicy(Qt::NoFocus);
     b->setGeometry(r.left * m_scale, r.top * m_scale, r.width() * m_scale, r.height() * m_scale);
     b->show();

@@ -6,6 +6,7 @@
 #include "platform/Window.h"
 #include "platform/qt/QtCanvas.h"
 
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,6 +17,7 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class QAction;
+class QAbstractButton;
 
 namespace qm {
 
@@ -43,6 +45,13 @@ public:
     // Opens the menu-bar menu at index as a user would (tests and scripts).
     QMenu* barMenu(int index) const;
     QToolButton* barButton(int command) const;
+    // The last popup menu shown, as the program gave it, and its menu while
+    // it is open (null otherwise).
+    const Menu& lastPopup() const { return m_lastPopup; }
+    QMenu* openPopup() const;
+    void closePopup();
+    // A tool button's widget, or null.
+    QAbstractButton* toolButton(int id) const;
 
     // IWindowHost
     Size screenSize() const override { return m_screen; }
@@ -100,6 +109,8 @@ private:
     std::map<int, ButtonState> m_buttonStates;
     std::map<int, QTimer*> m_timers;
     std::map<int, COwnerDrawButton*> m_toolButtons;
+    Menu m_lastPopup;
+    QPointer<QMenu> m_popup;
     Rect m_invalid;
     bool m_erase = false;
     bool m_closing = false;

@@ -15,8 +15,15 @@ TEST(ScriptParse, RejectsBadLinesWithTheirNumber)
         {"# comment\n\ntap 1 x\n", "line 3: \"x\" is not a number"},
         {"tap 1 -2\n", "line 1: \"-2\" is not a number"},
         {"key Escape\n", "line 1: unknown key \"Escape\""},
-        {"answer Maybe\n", "line 1: answer wants OK, Cancel, Yes or No, not \"Maybe\""},
-        {"print board\n", "line 1: print wants fen, pgn, status or title"},
+        {"answer Maybe\n",
+         "line 1: answer wants OK, Cancel, Yes, No, a control id, Queen, Rook, Bishop, Knight or at X Y, not \"Maybe\""},
+        {"answer at 3\n",
+         "line 1: answer wants OK, Cancel, Yes, No, a control id, Queen, Rook, Bishop, Knight or at X Y, not \"at 3\""},
+        {"answer -5\n",
+         "line 1: answer wants OK, Cancel, Yes, No, a control id, Queen, Rook, Bishop, Knight or at X Y, not \"-5\""},
+        {"choose 1028\n", "line 1: choose takes 2 or more argument(s)"},
+        {"choose list Ask\n", "line 1: \"list\" is not a number"},
+        {"print board\n", "line 1: print wants fen, pgn, status, title or popup"},
         {"wait\n", "line 1: wait takes 1 argument(s)"},
         {"wait 99999999999\n", "line 1: \"99999999999\" is not a number"},
         {"wait 700000\n", "line 1: wait is limited to 600000 ms"},
@@ -48,7 +55,20 @@ public:
     void hold(Point p) override { log.push_back("hold " + std::to_string(p.x) + " " + std::to_string(p.y)); }
     void key(Key k) override { log.push_back("key " + std::to_string(k.code) + (k.ctrl ? "+ctrl" : "")); }
     void command(int id) override { log.push_back("command " + std::to_string(id)); }
-    void answer(Answer a) override { log.push_back("answer " + std::string(answerName(a))); }
+    void answer(const DialogAnswer& a) override
+    {
+        std::string text = "answer ";
+        switch (a.kind) {
+        case DialogAnswer::Kind::Button: text += answerName(a.button); break;
+        case DialogAnswer::Kind::Control: text += "control " + std::to_string(a.control); break;
+        case DialogAnswer::Kind::Item: text += "item " + a.item; break;
+        case DialogAnswer::Kind::Tap: text += "at " + std::to_string(a.at.x) + "," + std::to_string(a.at.y); break;
+        }
+        for (const auto& [id, entry] : a.choices)
+            text += " [" + std::to_string(id) + "=" + entry + "]";
+        log.push_back(text);
+    }
+    Menu lastPopup() override { return {"", "", {{"New game", 40006}, {"", 0}, {"Replay moves", 40010, true}}}; }
     void waitMs(int ms) override { log.push_back("wait " + std::to_string(ms)); }
     void waitIdle() override { log.push_back("wait-idle"); }
     bool screenshot(const std::string& f, std::string& e) override
@@ -101,6 +121,19 @@ TEST(ScriptRun, FeedsEveryLineInOrder)
                                                "command 40024", "wait 30", "wait-idle", "screenshot a.png",
                                                "set IDC_CBENGINE=Quill Engine 2", "quit"}));
     EXPECT_EQ(out, "Quillmarsh\n8/8/8/8/8/8/8/K6k w - - 0 1\n");
+}
+
+TEST(ScriptRun, AnswersCarryTheirChoicesAndThePopupPrints)
+{
+    Recorder r;
+    std::string out, err;
+    const int status = run("answer Knight\nanswer at 12 40\nchoose 1028 Add line\nchoose 1012 5..Nc6\nanswer 1014\n"
+                           "answer Cancel\nprint popup\n",
+                           r, out, err);
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_EQ(r.log, (std::vector<std::string>{"answer item Knight", "answer at 12,40",
+                                               "answer control 1014 [1028=Add line] [1012=5..Nc6]", "answer Cancel"}));
+    EXPECT_EQ(out, "New game | Replay moves [x]\n");
 }
 
 TEST(ScriptRun, FailuresStopWithTheirStatus)

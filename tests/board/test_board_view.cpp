@@ -202,6 +202,10 @@ TEST(BoardCommands, ToolButtonsOnlyInRowsOneAndEight)
     EXPECT_EQ(f.window.toolButtonRect(390), Rect::fromSize(216, 0, 24, 24));
     EXPECT_EQ(f.window.toolButtonRect(398), Rect::fromSize(216, 192, 24, 20));
     EXPECT_EQ(f.window.toolButtonToolTip(397), "Take back 10 moves");
+    // The window text is "~~" and the tool tip: no label shows.
+    EXPECT_EQ(f.window.toolButtonWindowText(390), "~~New game");
+    for (int id : f.window.toolButtons())
+        EXPECT_EQ(f.window.toolButtonLabel(id), "") << id;
     EXPECT_EQ(f.window.buttonState(ToggleLayoutCommand), (ButtonState{true, true}));
     // Not pressed: light texture half with the icon over it; pressed: a white rectangle.
     const CBitmap plain = f.window.drawToolButton(395, false);

@@ -20,11 +20,13 @@ public:
     std::deque<int> selectAnswers;
     std::vector<std::vector<std::string>> shownLines;
     std::vector<std::string> shownMoves;
+    std::vector<int> shownDefaults;
 
-    NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove) override
+    NewLineChoice newLine(const std::vector<std::string>& lines, const std::string& newMove, int defaultChoice) override
     {
         shownLines.push_back(lines);
         shownMoves.push_back(newMove);
+        shownDefaults.push_back(defaultChoice);
         if (newLineAnswers.empty())
             return {Button::Cancel, -1, 0};
         NewLineChoice c = newLineAnswers.front();
