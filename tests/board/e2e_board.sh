@@ -14,19 +14,7 @@
 set -euo pipefail
 program=$1
 work=$2
-rm -rf "$work"
-mkdir -p "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-fresh_home() {
-    local h=$work/$1
-    mkdir -p "$h/config" "$h/data" "$h/docs" "$h/run"
-    chmod 700 "$h/run"
-    export XDG_CONFIG_HOME=$h/config XDG_DATA_HOME=$h/data XDG_DOCUMENTS_DIR=$h/docs XDG_RUNTIME_DIR=$h/run
-    export HOME=$h
-}
-unset DISPLAY WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=offscreen
+source "$(dirname "$0")/../common/e2e_common.sh"
 
 # Square centres in row 0 of 240 x 320 (30-pixel squares from the top-left
 # corner, White at the bottom).

@@ -123,13 +123,15 @@ class Content final : public ICanvasDialogContent {
 public:
     std::vector<Point> penUps;
     QPoint dialogPos;
-    QSize viewSize;
+    QImage shown;
     void paint(CCanvas& dc) override { dc.fillRect({0, 0, 10, 10}, RgbBlack); }
     bool penUp(Point p) override
     {
         penUps.push_back(p);
-        if (QWidget* d = QApplication::activeModalWidget())
+        if (QWidget* d = QApplication::activeModalWidget()) {
             dialogPos = d->pos();
+            shown = d->grab().toImage();
+        }
         return p.x >= 20;
     }
     bool itemPoint(std::string_view item, Point& out) const override
@@ -155,6 +157,10 @@ TEST(QtDialogs, ADialogTheProgramDrawsTakesPenUpsUntilOneEndsIt)
         EXPECT_TRUE(dialogs.canvasDialog(spec, c));
         EXPECT_EQ(c.penUps, (std::vector<Point>{{5, 7}, {30, 15}}));
         EXPECT_EQ(c.dialogPos, w.window.mapToGlobal(QPoint(0, 0)) + QPoint(86, 186));
+        // The content's 10 x 10 black corner, scaled by 2, on a white client area.
+        ASSERT_GE(c.shown.width(), 320);
+        EXPECT_EQ(c.shown.pixel(19, 19) & 0xFFFFFFu, 0u);
+        EXPECT_EQ(c.shown.pixel(21, 21) & 0xFFFFFFu, 0xFFFFFFu);
     }
     {
         Content c;
