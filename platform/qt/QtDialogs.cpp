@@ -372,8 +372,12 @@ int CQtDialogs::formDialog(FormDialog& form)
             }
         });
     dialog.exec();
-    for (auto& [id, list] : lists)
-        form.control(id)->selected = list->currentRow();
+    // The list's current row may only be where the focus went: what counts
+    // is the entry selected.
+    for (auto& [id, list] : lists) {
+        const QList<QListWidgetItem*> chosen = list->selectedItems();
+        form.control(id)->selected = chosen.isEmpty() ? -1 : list->row(chosen.front());
+    }
     for (auto& [id, drop] : drops)
         form.control(id)->selected = drop->currentIndex();
     return result;

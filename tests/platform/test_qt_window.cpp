@@ -210,6 +210,7 @@ TEST(QtDialogs, AFormIsAnsweredByItsButtonsAndChoices)
         dialogs.pushAnswer(DialogAnswer::of(Answer::Ok));
         EXPECT_EQ(dialogs.formDialog(f), FormOk);
         EXPECT_EQ(f.control(1028)->selected, 0);
+        EXPECT_EQ(f.control(1012)->selected, -1); // no line chosen
         dialogs.pushAnswer(DialogAnswer::ofControl(4242)); // no such button: closed as Cancel
         EXPECT_EQ(dialogs.formDialog(f), FormCancel);
     }
