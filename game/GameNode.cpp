@@ -2,8 +2,39 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 namespace qm {
+
+namespace pool_detail {
+void* takeChunk(std::size_t bytes)
+{
+    // Held through a pointer that is never freed: blocks may outlive every
+    // static object, and the chunks stay reachable for leak checkers.
+    static std::mutex lock;
+    static auto* chunks = new std::vector<std::unique_ptr<unsigned char[]>>;
+    std::lock_guard guard(lock);
+    chunks->push_back(std::make_unique_for_overwrite<unsigned char[]>(bytes));
+    return chunks->back().get();
+}
+} // namespace pool_detail
+
+namespace {
+using NodePool = CBlockPool<poolBlockSize(sizeof(CGameNode))>;
+}
+
+void* CGameNode::operator new(std::size_t size)
+{
+    return size == sizeof(CGameNode) ? NodePool::allocate() : ::operator new(size);
+}
+
+void CGameNode::operator delete(void* p, std::size_t size) noexcept
+{
+    if (size == sizeof(CGameNode))
+        NodePool::release(p);
+    else
+        ::operator delete(p);
+}
 
 CGameNode::CGameNode(CMove move_, std::string san_, int ply_, std::string comment_, std::uint8_t nag_,
                      std::int64_t time_)
@@ -16,7 +47,7 @@ CGameNode::~CGameNode()
     // Detach the subtree node by node so that destruction never recurses.
     if (children.empty())
         return;
-    std::vector<std::unique_ptr<CGameNode>> pending = std::move(children);
+    Children pending = std::move(children);
     while (!pending.empty()) {
         std::unique_ptr<CGameNode> node = std::move(pending.back());
         pending.pop_back();

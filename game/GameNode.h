@@ -4,6 +4,7 @@
 // variations in order. A node owns its children; destroying a node destroys
 // its whole subtree (iteratively, so a main line of any length is safe).
 
+#include "game/BlockPool.h"
 #include "rules/Move.h"
 
 #include <cstdint>
@@ -21,6 +22,10 @@ public:
     ~CGameNode();
     CGameNode(const CGameNode&) = delete;
     CGameNode& operator=(const CGameNode&) = delete;
+
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+    using Children = std::vector<std::unique_ptr<CGameNode>, CSingleElementPoolAllocator<std::unique_ptr<CGameNode>>>;
 
     // Full-move number of this node's move and whether black made it.
     int moveNumber() const { return (ply + 2) / 2; }
@@ -40,7 +45,7 @@ public:
     std::int64_t time;   // milliseconds spent on the move, 0 when unknown
     CGameNode* parent = nullptr;
     int depth = 0;       // moves between the root and this node
-    std::vector<std::unique_ptr<CGameNode>> children;
+    Children children;
     // Character span of this node in the last text CGame::toText produced:
     // 0-based indexes of its first and last character, both inclusive.
     int textStart = 0;

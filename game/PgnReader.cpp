@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace qm {
 
@@ -95,6 +96,10 @@ struct CPgnReader::Impl {
     int depth = 0;
     int nodes = 0;
     CPosition position;
+    // Whether the side to move is in check, by the depth of the node whose
+    // position it is, along the path to the current node. Every game starts
+    // from a valid setup, so it follows from move to move.
+    std::vector<CheckStatus> checkAt;
     const char* failure = "";
 
     // Prepares reading at offset; false when the stream cannot go there.
@@ -609,7 +614,7 @@ struct CPgnReader::Impl {
             return fail(haveToken ? "a move was expected" : unterminated ? "comment not closed" : "a move was expected");
         consume(TokSymbol);
         const std::string& text = prev->value;
-        const CMove m = readSan(position, text);
+        const CMove m = readSan(position, text, checkAt[std::size_t(current->depth)]);
         if (m == NoMove)
             return fail("illegal or unknown move");
         CGameNode* existing = nullptr;
@@ -644,8 +649,18 @@ struct CPgnReader::Impl {
             addChild(*current, std::move(node));
             current = raw;
         }
-        position.makeMove(m);
+        playCurrentMove();
         return true;
+    }
+
+    // Plays the current node's move on the position and notes whether it checks.
+    void playCurrentMove()
+    {
+        position.makeMove(current->move);
+        const auto at = std::size_t(current->depth);
+        if (checkAt.size() <= at)
+            checkAt.resize(at + 1);
+        checkAt[at] = position.isCheckAfterMove(current->move) ? CheckStatus::InCheck : CheckStatus::NotInCheck;
     }
 
     bool variation()
@@ -667,8 +682,8 @@ struct CPgnReader::Impl {
         --depth;
         for (CGameNode* c = current; c != n->parent; c = c->parent)
             position.unmakeMove();
-        position.makeMove(n->move);
         current = n;
+        playCurrentMove();
         return true;
     }
 
@@ -778,6 +793,7 @@ struct CPgnReader::Impl {
             valid = position.isValidSetup();
         }
         game->root()->ply = rootPly(position.moveNumber, position.sideToMove);
+        checkAt.assign(1, position.isInCheck() ? CheckStatus::InCheck : CheckStatus::NotInCheck);
     }
 };
 

@@ -44,6 +44,61 @@ struct LineSteps {
 };
 constexpr LineSteps Lines;
 
+// The step of the line from king through vacated when emptying vacated lets
+// a slider of the side with piece codes from enemyBase attack the king along
+// it, else 0. Cells other than vacated are read as they stand.
+inline int lineOpenedThrough(const PieceCode* board, int king, int vacated, PieceCode enemyBase)
+{
+    const int step = Lines.step[vacated - king + 119];
+    if (step == 0)
+        return 0;
+    int t = king + step;
+    while (onBoard(t) && (board[t] == Empty || t == vacated))
+        t += step;
+    if (!onBoard(t))
+        return 0;
+    const PieceCode c = board[t];
+    const bool diagonal = step == 15 || step == -15 || step == 17 || step == -17;
+    return c == enemyBase + Queen || c == enemyBase + (diagonal ? Bishop : Rook) ? step : 0;
+}
+
+// Whether the piece on from attacks target on the board as it stands.
+inline bool pieceAttacks(const PieceCode* board, int from, int target)
+{
+    const PieceCode piece = board[from];
+    const int diff = target - from;
+    switch (typeOf(piece)) {
+    case Pawn:
+        return isWhitePiece(piece) ? diff == 17 || diff == -15 : diff == 15 || diff == -17;
+    case Knight:
+        for (int step : KnightProbes)
+            if (diff == step)
+                return true;
+        return false;
+    case King:
+        for (int step : KingProbes)
+            if (diff == step)
+                return true;
+        return false;
+    case Bishop:
+    case Rook:
+    case Queen: {
+        const int step = Lines.step[diff + 119];
+        if (step == 0)
+            return false;
+        const bool diagonal = step == 15 || step == -15 || step == 17 || step == -17;
+        if (typeOf(piece) != Queen && diagonal != (typeOf(piece) == Bishop))
+            return false;
+        int t = from + step;
+        while (t != target && board[t] == Empty)
+            t += step;
+        return t == target;
+    }
+    default:
+        return false;
+    }
+}
+
 inline bool isEnemy(PieceCode code, int colour)
 {
     return colour == White ? isBlackPiece(code) : isWhitePiece(code);
@@ -368,21 +423,7 @@ struct LegalFilter {
 
     // The step of the line from the king through from when vacating from
     // lets an enemy slider attack the king along it, else 0.
-    int lineOpenedBy(int from) const
-    {
-        const int step = Lines.step[from - king + 119];
-        if (step == 0)
-            return 0;
-        const PieceCode* board = p.board;
-        int t = king + step;
-        while (onBoard(t) && (board[t] == Empty || t == from))
-            t += step;
-        if (!onBoard(t))
-            return 0;
-        const PieceCode c = board[t];
-        const bool diagonal = step == 15 || step == -15 || step == 17 || step == -17;
-        return c == enemyBase + Queen || c == enemyBase + (diagonal ? Bishop : Rook) ? step : 0;
-    }
+    int lineOpenedBy(int from) const { return lineOpenedThrough(p.board, king, from, enemyBase); }
 
     QM_INLINE bool legal(CMove m) const
     {
@@ -448,6 +489,40 @@ void CPosition::generatePseudoLegalMoves(CMoveList& list) const
     ListSink sink{list.moves + list.count};
     generateAll(*this, sink);
     list.count = int(sink.out - list.moves);
+}
+
+bool CPosition::isLegalMoveOutOfCheck(CMove move, Square kingSquare)
+{
+    if (move.from == kingSquare || move.isEnPassant() || move.isCastling() || move == NullMove)
+        return isLegalMove(move, kingSquare);
+    const PieceCode noted = kingSquare < 128 ? board[kingSquare] : PieceCode(OffBoard);
+    if (noted != WhiteKing && noted != BlackKing)
+        return false;
+    const int opened = lineOpenedThrough(board, kingSquare, move.from, PieceCode(noted == WhiteKing ? 8 : 0));
+    return opened == 0 || Lines.step[move.to - kingSquare + 119] == opened;
+}
+
+bool CPosition::isCheckAfterMove(CMove move)
+{
+    if (move == NullMove)
+        return false;
+    const Square king = findKing(Colour(sideToMove));
+    if (!onBoard(king))
+        return false;
+    const PieceCode enemyBase = sideNotToMove == White ? 0 : 8;
+    if (pieceAttacks(board, move.to, king) || lineOpenedThrough(board, king, move.from, enemyBase))
+        return true;
+    if (move.isEnPassant()) {
+        const int taken = isWhitePiece(board[move.to]) ? move.to - 1 : move.to + 1;
+        return lineOpenedThrough(board, king, taken, enemyBase) != 0;
+    }
+    if (move.isCastling()) {
+        const bool kingside = move.to == move.from + 32;
+        const int rookFrom = kingside ? move.to + 16 : move.to - 32;
+        const int rookTo = kingside ? move.from + 16 : move.from - 16;
+        return pieceAttacks(board, rookTo, king) || lineOpenedThrough(board, king, rookFrom, enemyBase) != 0;
+    }
+    return false;
 }
 
 bool CPosition::isLegalMove(CMove move, Square kingSquare)

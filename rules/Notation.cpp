@@ -166,10 +166,23 @@ bool ownPiece(PieceCode code, int side)
     return code != Empty && (side == White ? isWhitePiece(code) : isBlackPiece(code));
 }
 
+// The legality test of one readSan call, for moves of the side to move.
+struct Legality {
+    CPosition& p;
+    Square king;
+    bool outOfCheck;
+    Legality(CPosition& position, CheckStatus check)
+        : p(position), king(position.findKing(Colour(position.sideToMove))),
+          outOfCheck(check == CheckStatus::NotInCheck)
+    {
+    }
+    bool operator()(CMove m) const { return outOfCheck ? p.isLegalMoveOutOfCheck(m, king) : p.isLegalMove(m, king); }
+};
+
 // The pawn push shortcut: "e3" when a pawn stands directly behind e3. A
 // double step ("e4" with a pawn on e2 and e3 empty) is found here too: it is
 // the only move whose SAN is that text, as exact matching would find.
-CMove pawnPushShortcut(CPosition& p, const SmallText& t)
+CMove pawnPushShortcut(CPosition& p, const SmallText& t, const Legality& isLegal)
 {
     if (!isFileLetter(t.text[0]) || !isRankDigit(t.text[1]))
         return NoMove;
@@ -191,11 +204,11 @@ CMove pawnPushShortcut(CPosition& p, const SmallText& t)
         from += back;
     }
     CMove move(Square(from), pawn, target, Empty);
-    return p.isLegalMove(move, p.findKing(Colour(p.sideToMove))) ? move : NoMove;
+    return isLegal(move) ? move : NoMove;
 }
 
 // "oo" and "ooo": the castling move, the only move with that SAN.
-CMove castlingShortcut(CPosition& p, const SmallText& t)
+CMove castlingShortcut(CPosition& p, const SmallText& t, const Legality& isLegal)
 {
     if (t.text[0] != 'o' || t.text[1] != 'o' || (t.length == 3 && t.text[2] != 'o'))
         return NoMove;
@@ -204,11 +217,13 @@ CMove castlingShortcut(CPosition& p, const SmallText& t)
                                  : (t.length == 2 ? BlackShortCastling : BlackLongCastling);
     if (p.board[castling.from] != castling.piece)
         return NoMove;
+    // The generator makes castling only through unattacked squares, so the
+    // pseudo-legal king moves decide; the legality test stays for form.
     CMoveList moves(CMoveList::Scratch);
-    p.generateLegalPieceMoves(castling.from, moves);
+    p.generatePieceMoves(castling.from, moves);
     for (const CMove& m : moves)
         if (m == castling)
-            return m;
+            return isLegal(m) ? m : NoMove;
     return NoMove;
 }
 
@@ -268,7 +283,7 @@ bool flagsOnto(const CPosition& p, Square target, std::uint8_t& flags)
 // Exact and tolerant matching give the same move: a SAN naming only the file
 // is written when no other such piece shares it, and the tolerant forced
 // file and rank forms take the first in generation order.
-CMove disambiguatedShortcut(CPosition& p, const SmallText& t)
+CMove disambiguatedShortcut(CPosition& p, const SmallText& t, const Legality& isLegal)
 {
     const PieceCode type = pieceTypeOfLetter(t.text[0]);
     const char which = t.text[1];
@@ -279,14 +294,13 @@ CMove disambiguatedShortcut(CPosition& p, const SmallText& t)
     std::uint8_t flags;
     if (!flagsOnto(p, target, flags))
         return NoMove;
-    const Square king = p.findKing(Colour(p.sideToMove));
     CMove best = NoMove;
     forPiecesReaching(p, type, target, [&](Square from) {
         const bool named = isFileLetter(which) ? fileOf(from) == which - 'a' : rankOf(from) == which - '1';
         if (!named || (best != NoMove && from > best.from))
             return false;
         CMove move(from, pieceOf(Colour(p.sideToMove), type), target, flags);
-        if (p.isLegalMove(move, king))
+        if (isLegal(move))
             best = move;
         return false;
     });
@@ -295,7 +309,7 @@ CMove disambiguatedShortcut(CPosition& p, const SmallText& t)
 
 // The three-character shortcut: "Nf3" (first legal piece in table order) or
 // "ed5" (a pawn capture from the neighbouring file named).
-CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
+CMove threeCharacterShortcut(CPosition& p, const SmallText& t, const Legality& isLegal)
 {
     if (!isRankDigit(t.text[2]) || !isFileLetter(t.text[1]))
         return NoMove;
@@ -305,7 +319,6 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
     std::uint8_t flags;
     if (!flagsOnto(p, target, flags))
         return NoMove;
-    const Square king = p.findKing(Colour(side));
     const char first = t.text[0];
 
     if (!isFileLetter(first)) {
@@ -317,7 +330,7 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
         CMove found = NoMove;
         forPiecesReaching(p, type, target, [&](Square from) {
             CMove move(from, pieceOf(Colour(side), type), target, flags);
-            if (!p.isLegalMove(move, king))
+            if (!isLegal(move))
                 return false;
             found = move;
             return true;
@@ -345,7 +358,7 @@ CMove threeCharacterShortcut(CPosition& p, const SmallText& t)
         move = CMove(from, pawn, target, white ? 204 : 196);
     else
         return NoMove;
-    return p.isLegalMove(move, king) ? move : NoMove;
+    return isLegal(move) ? move : NoMove;
 }
 
 // A candidate destination parsed from the end of a normalised text: a move
@@ -378,26 +391,27 @@ std::string normaliseSan(std::string_view text)
     return normalise(text.data(), text.size()).str();
 }
 
-CMove readSan(CPosition& position, std::string_view text)
+CMove readSan(CPosition& position, std::string_view text, CheckStatus check)
 {
     const SmallText wanted = normalise(text.data(), text.size());
+    const Legality isLegal(position, check);
     if (wanted.length == 2 || wanted.length == 3) {
-        CMove m = castlingShortcut(position, wanted);
+        CMove m = castlingShortcut(position, wanted, isLegal);
         if (m != NoMove)
             return m;
     }
     if (wanted.length == 2) {
-        CMove m = pawnPushShortcut(position, wanted);
+        CMove m = pawnPushShortcut(position, wanted, isLegal);
         if (m != NoMove)
             return m;
     }
     if (wanted.length == 3) {
-        CMove m = threeCharacterShortcut(position, wanted);
+        CMove m = threeCharacterShortcut(position, wanted, isLegal);
         if (m != NoMove)
             return m;
     }
     if (wanted.length == 4) {
-        CMove m = disambiguatedShortcut(position, wanted);
+        CMove m = disambiguatedShortcut(position, wanted, isLegal);
         if (m != NoMove)
             return m;
     }

@@ -19,9 +19,14 @@ std::string writeSan(CPosition& position, CMove move, bool withSuffix = true, co
 // Normalised form of a move text (at most 19 characters).
 std::string normaliseSan(std::string_view text);
 
+// What a caller knows of whether the side to move is in check.
+enum class CheckStatus : std::uint8_t { Unknown, NotInCheck, InCheck };
+
 // The legal move the text names, or NoMove. Never returns a move that is not
-// legal in the position. The position is unchanged afterwards.
-CMove readSan(CPosition& position, std::string_view text);
+// legal in the position. The position is unchanged afterwards. A caller that
+// follows the game move by move (CPosition::isCheckAfterMove) may pass what
+// it knows of check, which spares most attack tests; the result is the same.
+CMove readSan(CPosition& position, std::string_view text, CheckStatus check = CheckStatus::Unknown);
 
 // e2e4, e7e8q.
 std::string writeCoordinate(CMove move);

@@ -295,8 +295,14 @@ Square CPosition::findKing(Colour colour)
     Square cached = kingSquare[king];
     if (cached < 128 && onBoard(cached) && board[cached] == king)
         return cached;
-    for (int s = 0; s < 128; ++s) {
-        if (onBoard(s) && board[s] == king) {
+    // memchr finds the first cell in index order quickly; a hit on an
+    // off-board cell is passed over.
+    for (const PieceCode* at = board; at < board + 128; ++at) {
+        at = static_cast<const PieceCode*>(std::memchr(at, king, std::size_t(board + 128 - at)));
+        if (!at)
+            break;
+        const int s = int(at - board);
+        if (onBoard(s)) {
             kingSquare[king] = Square(s);
             return Square(s);
         }

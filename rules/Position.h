@@ -98,6 +98,16 @@ public:
     void generatePseudoLegalMoves(CMoveList& list) const;
     // kingSquare is findKing of the side to move.
     bool isLegalMove(CMove move, Square kingSquare);
+    // As isLegalMove, for a pseudo-legal move, when the king on kingSquare is
+    // known not to be attacked: then only the line from the king through the
+    // vacated square can open, and only that line is probed.
+    bool isLegalMoveOutOfCheck(CMove move, Square kingSquare);
+    // Whether the side to move is in check in the position that move has just
+    // reached, provided the side to move was not attacked before the move
+    // (which holds after every legal move from a position whose side not to
+    // move was not in check). Only the squares the move filled and the lines
+    // through those it emptied are probed.
+    bool isCheckAfterMove(CMove move);
     void generateLegalPieceMoves(Square square, CMoveList& list);
     void generateLegalMoves(CMoveList& list);
     // Counts the legal moves without storing them.
