@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times full PGN reading and scanning by qmtool against Debian's pgn-extract
 # (reads and validates every move) and Scid's import into a new database,
-# all on the same file in one run, and prints the times and ratios.
+# all on the same file in one run, and prints wall-clock and processor times
+# and ratios. qmtool pgn check reads on all processors by default (Scid's
+# import uses more than one too); "--jobs 1" is the single-threaded reader.
 #   bash bench/pgn-vs-peers.sh [FILE]
 # FILE defaults to the largest shared collection. Builds qmtool in
 # build/bench (Release) and installs the peers when they are missing.
@@ -31,13 +33,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # seconds COMMAND...: runs the command with its output discarded and prints
-# the wall-clock seconds it took.
+# the wall-clock seconds it took and the processor seconds (user + system)
+# it used, as "WALL CPU".
 seconds() {
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s.%N)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'
+    local TIMEFORMAT='%R %U %S' t
+    t=$( { time "$@" >/dev/null 2>&1; } 2>&1 ) || true
+    awk -v t="$t" 'BEGIN { split(t, a, " "); printf "%.2f %.2f", a[1], a[2] + a[3] }'
 }
 
 # Reads the file once so that every timing starts from the page cache.
@@ -49,21 +50,28 @@ echo "File: $file ($(stat -c %s "$file") bytes)"
 { "$qmtool" pgn check "$file" || true; } | tail -n 1
 { "$qmtool" pgn scan "$file" || true; } | tail -n 1
 
-t_check=$(seconds "$qmtool" pgn check "$file")
-t_scan=$(seconds "$qmtool" pgn scan "$file")
-t_extract=$(seconds pgn-extract -s -o /dev/null "$file")
+read -r t_check c_check <<<"$(seconds "$qmtool" pgn check "$file")"
+read -r t_check1 c_check1 <<<"$(seconds "$qmtool" pgn check "$file" --jobs 1)"
+read -r t_scan c_scan <<<"$(seconds "$qmtool" pgn scan "$file")"
+read -r t_extract c_extract <<<"$(seconds pgn-extract -s -o /dev/null "$file")"
 cat > "$work/import.tcl" <<TCL
 set b [sc_base create $work/scid]
 sc_base import \$b $(realpath "$file")
 sc_base close \$b
 exit
 TCL
-t_scid=$(seconds tkscid "$work/import.tcl")
+read -r t_scid c_scid <<<"$(seconds tkscid "$work/import.tcl")"
 
-printf '%-28s %8s s\n' "qmtool pgn check" "$t_check" "qmtool pgn scan" "$t_scan" \
-    "pgn-extract -s" "$t_extract" "scid import" "$t_scid"
-awk -v c="$t_check" -v s="$t_scan" -v e="$t_extract" -v i="$t_scid" 'BEGIN {
-    printf "pgn-extract / qmtool check   %6.2f\n", e / c
-    printf "scid import / qmtool check   %6.2f\n", i / c
-    printf "qmtool check / qmtool scan   %6.2f\n", c / (s > 0 ? s : 0.01)
+echo "Processors: $(nproc)"
+printf '%-34s %8s %8s\n' "" "wall s" "cpu s"
+printf '%-34s %8s %8s\n' "qmtool pgn check" "$t_check" "$c_check" \
+    "qmtool pgn check --jobs 1" "$t_check1" "$c_check1" \
+    "qmtool pgn scan" "$t_scan" "$c_scan" \
+    "pgn-extract -s" "$t_extract" "$c_extract" "scid import" "$t_scid" "$c_scid"
+awk -v c="$t_check" -v c1="$t_check1" -v cc1="$c_check1" -v s="$t_scan" -v e="$t_extract" -v i="$t_scid" \
+    -v ci="$c_scid" 'BEGIN {
+    printf "pgn-extract / qmtool check        %6.2f (wall)\n", e / c
+    printf "scid import / qmtool check        %6.2f (wall)\n", i / c
+    printf "scid import / check --jobs 1      %6.2f (wall), %.2f (cpu)\n", i / c1, ci / cc1
+    printf "qmtool check --jobs 1 / scan      %6.2f (wall)\n", c1 / (s > 0 ? s : 0.01)
 }'

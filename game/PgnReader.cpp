@@ -643,8 +643,11 @@ struct CPgnReader::Impl {
                 nag = nagFromGlyph(std::string_view(text).substr(glyphAt, e - glyphAt));
                 keepText = keepText && e == text.size();
             }
-            auto node = std::make_unique<CGameNode>(m, keepText ? text.substr(0, glyphAt) : writeSan(position, m),
-                                                    current->ply + 1, std::string(), nag, 0);
+            auto node = std::make_unique<CGameNode>(m, std::string(), current->ply + 1, std::string(), nag, 0);
+            if (keepText)
+                node->san.assign(text, 0, glyphAt);
+            else
+                node->san = writeSan(position, m);
             CGameNode* raw = node.get();
             addChild(*current, std::move(node));
             current = raw;
@@ -805,8 +808,8 @@ void CPgnReader::discardBuffer()
     m_impl->bufValid = false;
 }
 
-bool CPgnReader::readGame(std::istream& stream, std::int64_t startOffset, std::int64_t& nextOffset,
-                          std::unique_ptr<CGame>& game)
+bool CPgnReader::beginGame(std::istream& stream, std::int64_t startOffset, std::int64_t& nextOffset,
+                           std::unique_ptr<CGame>& game)
 {
     Impl& r = *m_impl;
     game.reset();
@@ -827,6 +830,15 @@ bool CPgnReader::readGame(std::istream& stream, std::int64_t startOffset, std::i
     }
     r.newGame();
     r.tagSection();
+    return true;
+}
+
+bool CPgnReader::readGame(std::istream& stream, std::int64_t startOffset, std::int64_t& nextOffset,
+                          std::unique_ptr<CGame>& game)
+{
+    Impl& r = *m_impl;
+    if (!beginGame(stream, startOffset, nextOffset, game))
+        return false;
     bool valid = true;
     r.setStartPosition(valid);
     bool ok = valid || r.fail("the FEN tag is not a legal position");
@@ -856,22 +868,10 @@ bool CPgnReader::scanGame(std::istream& stream, std::int64_t startOffset, std::i
                           std::unique_ptr<CGame>& game)
 {
     Impl& r = *m_impl;
-    game.reset();
-    m_endOfInput = false;
-    m_failure.clear();
-    nextOffset = startOffset;
-    if (!r.start(stream, startOffset)) {
-        m_endOfInput = true;
+    if (!beginGame(stream, startOffset, nextOffset, game)) {
+        m_failure.clear();
         return false;
     }
-    r.haveToken = r.lex(TokSymbol, *r.tok);
-    if (!r.haveToken) {
-        m_endOfInput = true;
-        nextOffset = r.offsetHere();
-        return false;
-    }
-    r.newGame();
-    r.tagSection();
     const std::string& fen = r.game->getTag("FEN");
     if (!fen.empty()) {
         r.position.setStartPosition();

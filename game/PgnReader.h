@@ -94,6 +94,12 @@ public:
     void discardBuffer();
 
 private:
+    // The common start of both: positions the reader and reads the tag
+    // section into a new game; false with endOfInput and the failure set
+    // when there is nothing to read.
+    bool beginGame(std::istream& stream, std::int64_t startOffset, std::int64_t& nextOffset,
+                   std::unique_ptr<CGame>& game);
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     bool m_endOfInput = false;
