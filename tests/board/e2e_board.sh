@@ -146,8 +146,8 @@ grep -q '^R2qkbnr/2pppppp/2n5/8/8/8/1PPPPPPP/RNBQKBNR b KQk - 0 5$' "$work/promo
 # ---- Screenshots: every playing row the issue names, flipped and not ----
 fresh_home shots
 shot=0
-for spec in 240x320:0 240x320:1 320x240:3 240x240:5 480x640:7 480x640:8 640x480:10 480x480:12; do
-    size=${spec%:*} row=${spec#*:}
+for screen_row in 240x320:0 240x320:1 320x240:3 240x240:5 480x640:7 480x640:8 640x480:10 480x480:12; do
+    size=${screen_row%:*} row=${screen_row#*:}
     for flip in 0 1; do
         set=$(( shot % 6 )) texture=$(( shot % 11 ))
         name=row$row-flip$flip-set$set-texture$texture

@@ -149,12 +149,12 @@ TEST(QtDialogs, ADialogTheProgramDrawsTakesPenUpsUntilOneEndsIt)
     w.window.move(100, 50);
     CQtDialogs dialogs(&w.window, "");
     dialogs.setScreen(2);
-    const CanvasDialog spec{"126", "Promotion", "Promotion", {43, 93}, {160, 100}};
+    const CanvasDialog info{"126", "Promotion", "Promotion", {43, 93}, {160, 100}};
     {
         Content c;
         dialogs.pushAnswer(DialogAnswer::ofTap(5, 7));
         dialogs.pushAnswer(DialogAnswer::ofItem("Knight"));
-        EXPECT_TRUE(dialogs.canvasDialog(spec, c));
+        EXPECT_TRUE(dialogs.canvasDialog(info, c));
         EXPECT_EQ(c.penUps, (std::vector<Point>{{5, 7}, {30, 15}}));
         EXPECT_EQ(c.dialogPos, w.window.mapToGlobal(QPoint(0, 0)) + QPoint(86, 186));
         // The content's 10 x 10 black corner, scaled by 2, on a white client area.
@@ -166,14 +166,14 @@ TEST(QtDialogs, ADialogTheProgramDrawsTakesPenUpsUntilOneEndsIt)
         Content c;
         dialogs.pushAnswer(DialogAnswer::ofTap(1, 1));
         dialogs.pushAnswer(DialogAnswer::of(Answer::Cancel));
-        EXPECT_FALSE(dialogs.canvasDialog(spec, c));
+        EXPECT_FALSE(dialogs.canvasDialog(info, c));
         EXPECT_EQ(c.penUps.size(), 1u);
     }
     {
         // Unattended with nothing queued: closed at once without a choice.
         Content c;
         dialogs.setUnattended(true);
-        EXPECT_FALSE(dialogs.canvasDialog(spec, c));
+        EXPECT_FALSE(dialogs.canvasDialog(info, c));
         EXPECT_TRUE(c.penUps.empty());
     }
 }
