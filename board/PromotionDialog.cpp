@@ -22,7 +22,7 @@ Size CPromotionDialog::clientSizeFor(const BoardLayout& layout)
     return {160 * factor, 100 * factor};
 }
 
-CanvasDialog CPromotionDialog::spec(const BoardLayout& layout)
+CanvasDialog CPromotionDialog::dialogFor(const BoardLayout& layout)
 {
     return {std::to_string(PromotionDialogId), "Promotion", PromotionHelpAnchor, PromotionDialogPosition,
         clientSizeFor(layout)};

@@ -24,7 +24,7 @@ public:
     // on the screens of twice the size (squares of 48 and 60 pixels).
     static Size clientSizeFor(const BoardLayout& layout);
     // The dialog as the platform opens it.
-    static CanvasDialog spec(const BoardLayout& layout);
+    static CanvasDialog dialogFor(const BoardLayout& layout);
 
     // The row of pieces: left edge, top edge, one square per piece.
     Rect pieceRow() const;

@@ -34,8 +34,9 @@ int CGameFlow::askNewLine(CMove move)
     const int ply = m_current->ply + 1;
     const std::string newMove = std::to_string((ply + 2) / 2) + ((ply & 1) ? ".." : ".") + writeSan(m_position, move);
     // "Change default to" starts at "Ask", and is back there whenever the
-    // dialog fills again after a deletion; a declined replacement leaves the
-    // dialog as the user left it.
+    // dialog fills again after a deletion; where the dialog only stays (a
+    // declined replacement or deletion, no line chosen) it is as the user
+    // left it.
     int defaultChoice = 0;
     for (;;) {
         std::vector<std::string> lines;
@@ -66,8 +67,9 @@ int CGameFlow::askNewLine(CMove move)
         case ILineDialogUi::Button::DeleteSelected:
             if (choice.selected < 0 || choice.selected >= m_current->childCount())
                 m_dialogs.messageBox("Select a line first!", "Delete line", Buttons::Ok);
-            else
-                deleteLine(m_current->child(choice.selected));
+            else if (deleteLine(m_current->child(choice.selected)) == 1)
+                break;
+            defaultChoice = choice.newDefault;
             break;
         }
         if (result != 0) {

@@ -113,9 +113,9 @@ void CBoardLink::takeBackPlies(int n)
 
 PieceCode CBoardLink::askPromotionPiece(Colour colour)
 {
-    const CanvasDialog spec = CPromotionDialog::spec(m_view->layout());
-    CPromotionDialog dialog(*m_view, colour, Rect::fromSize(0, 0, spec.clientSize.width, spec.clientSize.height));
-    m_dialogs.canvasDialog(spec, dialog);
+    const CanvasDialog info = CPromotionDialog::dialogFor(m_view->layout());
+    CPromotionDialog dialog(*m_view, colour, Rect::fromSize(0, 0, info.clientSize.width, info.clientSize.height));
+    m_dialogs.canvasDialog(info, dialog);
     return dialog.chosen();
 }
 

@@ -13,7 +13,16 @@ std::string usageText()
     return "usage: quillmarsh [--screen WxH] [--script FILE | --screenshot FILE] [FILE.pgn | FILE.obk]\n"
            "  --screen WxH       the handheld screen to show, e.g. 240x320 or 480x640\n"
            "  --script FILE      run the program driven by the lines of FILE\n"
-           "  --screenshot FILE  start, paint, write the screen as PNG to FILE and exit\n";
+           "  --screenshot FILE  start, paint, write the screen as PNG to FILE and exit\n"
+           "script lines:\n"
+           "  tap X Y | drag X1 Y1 X2 Y2 | hold X Y   pen input at client pixels\n"
+           "  key Left|Right|Up|Down|Enter|Ctrl+N|Ctrl+S|Ctrl+Q   command ID\n"
+           "  answer OK|Cancel|Yes|No|ID|Queen|Rook|Bishop|Knight|at X Y\n"
+           "                     closes the next box or dialog: a button, a control id, a\n"
+           "                     promotion piece, or a pen-up at a point of the promotion dialog\n"
+           "  choose ID TEXT     the dialog the next answer closes gets TEXT chosen in list ID\n"
+           "  wait MS | wait-idle | screenshot FILE | expect-fen FEN | set NAME VALUE | quit\n"
+           "  print fen|pgn|status|title|popup\n";
 }
 
 CCommandLine CCommandLine::parse(const std::vector<std::string>& args)

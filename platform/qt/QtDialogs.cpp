@@ -372,40 +372,44 @@ int CQtDialogs::formDialog(FormDialog& form)
             }
         });
     dialog.exec();
-    for (auto& [id, list] : lists)
-        form.control(id)->selected = list->currentRow();
+    // The list's current row may only be where the focus went: what counts
+    // is the entry selected.
+    for (auto& [id, list] : lists) {
+        const QList<QListWidgetItem*> chosen = list->selectedItems();
+        form.control(id)->selected = chosen.isEmpty() ? -1 : list->row(chosen.front());
+    }
     for (auto& [id, drop] : drops)
         form.control(id)->selected = drop->currentIndex();
     return result;
 }
 
-bool CQtDialogs::canvasDialog(const CanvasDialog& spec, ICanvasDialogContent& content)
+bool CQtDialogs::canvasDialog(const CanvasDialog& info, ICanvasDialogContent& content)
 {
     if (m_answers.empty() && m_unattended) {
-        std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", spec.title.c_str());
+        std::fprintf(stderr, "quillmarsh: %s (closed unanswered)\n", info.title.c_str());
         return false;
     }
     QDialog dialog(m_parent);
-    dialog.setObjectName(qs(spec.name));
-    dialog.setWindowTitle(qs(spec.title));
+    dialog.setObjectName(qs(info.name));
+    dialog.setWindowTitle(qs(info.title));
     bool ended = false;
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* view = new CCanvasDialogView(dialog, content, spec.clientSize, m_scale, ended);
+    auto* view = new CCanvasDialogView(dialog, content, info.clientSize, m_scale, ended);
     layout->addWidget(view);
     QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QObject::connect(&box, &QDialogButtonBox::accepted, &dialog, &QDialog::reject);
     QObject::connect(&box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(&box);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    if (!spec.helpAnchor.empty()) {
+    if (!info.helpAnchor.empty()) {
         auto* help = new QShortcut(QKeySequence::HelpContents, &dialog);
-        QObject::connect(help, &QShortcut::activated, &dialog, [this, anchor = spec.helpAnchor] { show(anchor); });
+        QObject::connect(help, &QShortcut::activated, &dialog, [this, anchor = info.helpAnchor] { show(anchor); });
     }
     // Placed on the handheld screen, whose top-left corner is the main window's.
     const QPoint origin = m_parent ? m_parent->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
-    dialog.move(origin + QPoint(spec.position.x * m_scale, spec.position.y * m_scale));
+    dialog.move(origin + QPoint(info.position.x * m_scale, info.position.y * m_scale));
     // Queued answers are given one after another until one ends the dialog.
     std::function<void()> next = [&] {
         if (ended || !dialog.isVisible())
@@ -413,7 +417,7 @@ bool CQtDialogs::canvasDialog(const CanvasDialog& spec, ICanvasDialogContent& co
         DialogAnswer a;
         if (!takeAnswer(a)) {
             if (m_unattended) {
-                std::fprintf(stderr, "quillmarsh: %s (closed without a choice)\n", spec.title.c_str());
+                std::fprintf(stderr, "quillmarsh: %s (closed without a choice)\n", info.title.c_str());
                 dialog.reject();
             }
             return;

@@ -7,19 +7,7 @@
 set -euo pipefail
 program=$1
 work=$2
-rm -rf "$work"
-mkdir -p "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-fresh_home() {   # sets the XDG folders to a new home under $work/$1
-    local h=$work/$1
-    mkdir -p "$h/config" "$h/data" "$h/docs" "$h/run"
-    chmod 700 "$h/run"
-    export XDG_CONFIG_HOME=$h/config XDG_DATA_HOME=$h/data XDG_DOCUMENTS_DIR=$h/docs XDG_RUNTIME_DIR=$h/run
-    export HOME=$h
-}
-unset DISPLAY WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=offscreen
+source "$(dirname "$0")/../common/e2e_common.sh"
 
 # Runs the program; sets `status` and `err` (its standard error).
 run_failing() {

@@ -37,6 +37,27 @@ protected:
             },
             [&] { frame->onSize(window->clientSize()); });
     }
+    // 240 x 320, "Normal" entry, no animation, "New variation" as given.
+    void startForMoves(int variationMode)
+    {
+        startWithBoard({240, 320});
+        if (!link)
+            return;
+        app->general.animation = 0;
+        app->general.oneClick = 0;
+        app->general.variationMode = variationMode;
+    }
+    // A move by two taps on its squares ("Normal" entry).
+    void move(const char* from, const char* to)
+    {
+        window->tap(centreOf(from));
+        window->tap(centreOf(to));
+    }
+    Point centreOf(const char* name)
+    {
+        const Rect r = link->view().squareRect(makeSquare(name[0] - 'a', name[1] - '1'));
+        return {r.left + r.width() / 2, r.top + r.height() / 2};
+    }
     void TearDown() override
     {
         link.reset();
@@ -119,12 +140,6 @@ TEST_F(BoardLink, HoldBesideTheBoardOpensThePopup)
     EXPECT_EQ(window->popupsShown()[0].second, (Point{120, 270}));
 }
 
-Point squareCentre(CBoardLink& link, const char* name)
-{
-    const Rect r = link.view().squareRect(makeSquare(name[0] - 'a', name[1] - '1'));
-    return {r.left + r.width() / 2, r.top + r.height() / 2};
-}
-
 void setFenGame(CBoardLink& link, const char* fen)
 {
     auto game = std::make_unique<CGame>();
@@ -170,9 +185,9 @@ TEST_F(BoardLink, PromotionRunsTheDialogAndPlaysThePieceTapped)
             ++shows;
             allModal = allModal && app->modalDialogOpen();
         });
-        window->tap(squareCentre(*link, "a7"));
+        window->tap(centreOf("a7"));
         if (!c.oneTap)
-            window->tap(squareCentre(*link, "a8"));
+            window->tap(centreOf("a8"));
         EXPECT_GE(shows, 1);
         EXPECT_TRUE(allModal);
         EXPECT_FALSE(app->modalDialogOpen());
@@ -245,14 +260,7 @@ TEST_F(BoardLink, ButtonStartReplayShowsPressedWhileTheReplayRuns)
 // the choice in "Change default to" becoming the "New variation" setting.
 TEST_F(BoardLink, AddLineOffersChangeDefaultToAndKeepsTheChoice)
 {
-    startWithBoard({240, 320});
-    app->general.animation = 0;
-    app->general.oneClick = 0;
-    app->general.variationMode = 0;
-    const auto move = [&](const char* from, const char* to) {
-        window->tap(squareCentre(*link, from));
-        window->tap(squareCentre(*link, to));
-    };
+    startForMoves(0);
     move("e2", "e4");
     window->command(cmd::TakeBack);
     // d4 where e4 is the main line: the dialog asks; "Add main line" with
@@ -290,14 +298,7 @@ TEST_F(BoardLink, AddLineOffersChangeDefaultToAndKeepsTheChoice)
 
 TEST_F(BoardLink, SelectLineTakesTheLineChosen)
 {
-    startWithBoard({240, 320});
-    app->general.animation = 0;
-    app->general.variationMode = 3;
-    app->general.oneClick = 0;
-    const auto move = [&](const char* from, const char* to) {
-        window->tap(squareCentre(*link, from));
-        window->tap(squareCentre(*link, to));
-    };
+    startForMoves(3);
     move("e2", "e4");
     window->command(cmd::TakeBack);
     move("d2", "d4");

@@ -14,19 +14,7 @@
 set -euo pipefail
 program=$1
 work=$2
-rm -rf "$work"
-mkdir -p "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-fresh_home() {
-    local h=$work/$1
-    mkdir -p "$h/config" "$h/data" "$h/docs" "$h/run"
-    chmod 700 "$h/run"
-    export XDG_CONFIG_HOME=$h/config XDG_DATA_HOME=$h/data XDG_DOCUMENTS_DIR=$h/docs XDG_RUNTIME_DIR=$h/run
-    export HOME=$h
-}
-unset DISPLAY WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=offscreen
+source "$(dirname "$0")/../common/e2e_common.sh"
 
 # Square centres in row 0 of 240 x 320 (30-pixel squares from the top-left
 # corner, White at the bottom).
@@ -158,8 +146,8 @@ grep -q '^R2qkbnr/2pppppp/2n5/8/8/8/1PPPPPPP/RNBQKBNR b KQk - 0 5$' "$work/promo
 # ---- Screenshots: every playing row the issue names, flipped and not ----
 fresh_home shots
 shot=0
-for spec in 240x320:0 240x320:1 320x240:3 240x240:5 480x640:7 480x640:8 640x480:10 480x480:12; do
-    size=${spec%:*} row=${spec#*:}
+for screen_row in 240x320:0 240x320:1 320x240:3 240x240:5 480x640:7 480x640:8 640x480:10 480x480:12; do
+    size=${screen_row%:*} row=${screen_row#*:}
     for flip in 0 1; do
         set=$(( shot % 6 )) texture=$(( shot % 11 ))
         name=row$row-flip$flip-set$set-texture$texture

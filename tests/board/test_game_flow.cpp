@@ -182,7 +182,7 @@ TEST(GameFlow, NewVariationModes)
         {"ask: do not add", 0, {{Button::DontAdd, -1, 0}}, "d4", false, {"e4"}, "1-0", 0},
         {"ask: change the default to add line", 0, {{Button::AddLine, -1, 3}}, "d4", true, {"e4", "d4"}, "1-0", 3},
         {"ask: delete the only line first", 0,
-            {{Button::DeleteSelected, -1, 0}, {Button::DeleteSelected, 0, 0}, {Button::AddMainLine, -1, 0}}, "d4", true,
+            {{Button::DeleteSelected, -1, 1}, {Button::DeleteSelected, 0, 1}, {Button::AddMainLine, -1, 0}}, "d4", true,
             {"d4"}, "*", 0},
         {"replace main line", 1, {}, "d4", true, {"d4"}, "*", 1},
         {"add main line", 2, {}, "d4", true, {"d4", "e4"}, "*", 2},
@@ -211,6 +211,9 @@ TEST(GameFlow, NewVariationModes)
         EXPECT_EQ(f.flow.game().result(), c.result);
         EXPECT_EQ(f.settings.variationMode, c.modeAfter);
         EXPECT_TRUE(f.lines.newLineAnswers.empty());
+        if (c.answers.size() == 3) { // no line chosen: stays as left; deleted: fills again at "Ask"
+            EXPECT_EQ(f.lines.shownDefaults, (std::vector<int>{0, 1, 0}));
+        }
         if (played) {
             EXPECT_EQ(f.flow.current()->san, c.move);
             EXPECT_EQ(f.flow.position().sideToMove, Black);
@@ -241,14 +244,18 @@ TEST(GameFlow, ReplacingALongMainLineAsksFirst)
     f.play({"e4", "e5", "Nf3"});
     f.flow.takeBackPlies(3);
     f.settings.variationMode = 0;
-    f.lines.newLineAnswers.push_back({Button::ReplaceMainLine, -1, 0}); // declined below
-    f.lines.newLineAnswers.push_back({Button::ReplaceMainLine, -1, 0});
+    f.lines.newLineAnswers.push_back({Button::ReplaceMainLine, -1, 2}); // declined below
+    f.lines.newLineAnswers.push_back({Button::ReplaceMainLine, -1, 2});
     f.dialogs.pushAnswer(Answer::Cancel);
     f.dialogs.pushAnswer(Answer::Ok);
     f.play({"d4"});
     EXPECT_EQ(f.children(f.flow.game().root()), (std::vector<std::string>{"d4"}));
     ASSERT_EQ(f.dialogs.shown().size(), 2u);
     EXPECT_EQ(f.dialogs.shown()[0].title, "Replace line");
+    // "Change default to" opens at "Ask" and stays as the user left it
+    // when the dialog stays after a declined replacement.
+    EXPECT_EQ(f.lines.shownDefaults, (std::vector<int>{0, 2}));
+    EXPECT_EQ(f.settings.variationMode, 2);
 }
 
 TEST(GameFlow, TakeBackAndForwardKeepTheTimeSums)

@@ -123,13 +123,15 @@ class Content final : public ICanvasDialogContent {
 public:
     std::vector<Point> penUps;
     QPoint dialogPos;
-    QSize viewSize;
+    QImage shown;
     void paint(CCanvas& dc) override { dc.fillRect({0, 0, 10, 10}, RgbBlack); }
     bool penUp(Point p) override
     {
         penUps.push_back(p);
-        if (QWidget* d = QApplication::activeModalWidget())
+        if (QWidget* d = QApplication::activeModalWidget()) {
             dialogPos = d->pos();
+            shown = d->grab().toImage();
+        }
         return p.x >= 20;
     }
     bool itemPoint(std::string_view item, Point& out) const override
@@ -147,27 +149,31 @@ TEST(QtDialogs, ADialogTheProgramDrawsTakesPenUpsUntilOneEndsIt)
     w.window.move(100, 50);
     CQtDialogs dialogs(&w.window, "");
     dialogs.setScreen(2);
-    const CanvasDialog spec{"126", "Promotion", "Promotion", {43, 93}, {160, 100}};
+    const CanvasDialog info{"126", "Promotion", "Promotion", {43, 93}, {160, 100}};
     {
         Content c;
         dialogs.pushAnswer(DialogAnswer::ofTap(5, 7));
         dialogs.pushAnswer(DialogAnswer::ofItem("Knight"));
-        EXPECT_TRUE(dialogs.canvasDialog(spec, c));
+        EXPECT_TRUE(dialogs.canvasDialog(info, c));
         EXPECT_EQ(c.penUps, (std::vector<Point>{{5, 7}, {30, 15}}));
         EXPECT_EQ(c.dialogPos, w.window.mapToGlobal(QPoint(0, 0)) + QPoint(86, 186));
+        // The content's 10 x 10 black corner, scaled by 2, on a white client area.
+        ASSERT_GE(c.shown.width(), 320);
+        EXPECT_EQ(c.shown.pixel(19, 19) & 0xFFFFFFu, 0u);
+        EXPECT_EQ(c.shown.pixel(21, 21) & 0xFFFFFFu, 0xFFFFFFu);
     }
     {
         Content c;
         dialogs.pushAnswer(DialogAnswer::ofTap(1, 1));
         dialogs.pushAnswer(DialogAnswer::of(Answer::Cancel));
-        EXPECT_FALSE(dialogs.canvasDialog(spec, c));
+        EXPECT_FALSE(dialogs.canvasDialog(info, c));
         EXPECT_EQ(c.penUps.size(), 1u);
     }
     {
         // Unattended with nothing queued: closed at once without a choice.
         Content c;
         dialogs.setUnattended(true);
-        EXPECT_FALSE(dialogs.canvasDialog(spec, c));
+        EXPECT_FALSE(dialogs.canvasDialog(info, c));
         EXPECT_TRUE(c.penUps.empty());
     }
 }
@@ -204,6 +210,7 @@ TEST(QtDialogs, AFormIsAnsweredByItsButtonsAndChoices)
         dialogs.pushAnswer(DialogAnswer::of(Answer::Ok));
         EXPECT_EQ(dialogs.formDialog(f), FormOk);
         EXPECT_EQ(f.control(1028)->selected, 0);
+        EXPECT_EQ(f.control(1012)->selected, -1); // no line chosen
         dialogs.pushAnswer(DialogAnswer::ofControl(4242)); // no such button: closed as Cancel
         EXPECT_EQ(dialogs.formDialog(f), FormCancel);
     }
