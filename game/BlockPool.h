@@ -8,8 +8,8 @@
 // block goes to the free list of the thread that frees it, and a thread's
 // surplus, or all of its list when it ends, goes to a shared store that the
 // others refill from. Memory taken for the largest trees alive at once stays
-// reserved for the next ones. Under AddressSanitizer the pools step aside, so that misuse
-// of a node is still caught.
+// reserved for the next ones. Under AddressSanitizer the pools step aside, so
+// that misuse of a node is still caught.
 
 #include <cstddef>
 #include <memory>

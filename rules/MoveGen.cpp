@@ -44,6 +44,34 @@ struct LineSteps {
 };
 constexpr LineSteps Lines;
 
+inline bool isDiagonalStep(int step)
+{
+    return step == 15 || step == -15 || step == 17 || step == -17;
+}
+
+// The square of the pawn an en-passant capture takes.
+inline int enPassantVictim(CMove m)
+{
+    return m.piece == WhitePawn ? m.to - 1 : m.to + 1;
+}
+
+// The rook's squares of a castling move; false when the king does not go
+// two files, which moves no rook.
+inline bool castlingRook(CMove m, int& rookFrom, int& rookTo)
+{
+    if (m.to == m.from + 32) {
+        rookFrom = m.to + 16;
+        rookTo = m.from + 16;
+        return true;
+    }
+    if (m.from - m.to == 32) {
+        rookFrom = m.to - 32;
+        rookTo = m.from - 16;
+        return true;
+    }
+    return false;
+}
+
 // The step of the line from king through vacated when emptying vacated lets
 // a slider of the side with piece codes from enemyBase attack the king along
 // it, else 0. Cells other than vacated are read as they stand.
@@ -58,8 +86,7 @@ inline int lineOpenedThrough(const PieceCode* board, int king, int vacated, Piec
     if (!onBoard(t))
         return 0;
     const PieceCode c = board[t];
-    const bool diagonal = step == 15 || step == -15 || step == 17 || step == -17;
-    return c == enemyBase + Queen || c == enemyBase + (diagonal ? Bishop : Rook) ? step : 0;
+    return c == enemyBase + Queen || c == enemyBase + (isDiagonalStep(step) ? Bishop : Rook) ? step : 0;
 }
 
 // Whether the piece on from attacks target on the board as it stands.
@@ -86,8 +113,7 @@ inline bool pieceAttacks(const PieceCode* board, int from, int target)
         const int step = Lines.step[diff + 119];
         if (step == 0)
             return false;
-        const bool diagonal = step == 15 || step == -15 || step == 17 || step == -17;
-        if (typeOf(piece) != Queen && diagonal != (typeOf(piece) == Bishop))
+        if (typeOf(piece) != Queen && isDiagonalStep(step) != (typeOf(piece) == Bishop))
             return false;
         int t = from + step;
         while (t != target && board[t] == Empty)
@@ -201,17 +227,13 @@ void CPosition::makeMove(CMove move)
         if (move.isCapture())
             --pieceCount;
         if (move.isEnPassant())
-            board[piece == WhitePawn ? to - 1 : to + 1] = Empty;
+            board[enPassantVictim(move)] = Empty;
         board[from] = Empty;
         board[to] = piece;
-        if (move.isCastling()) {
-            if (to == from + 32) {
-                board[from + 16] = board[to + 16];
-                board[to + 16] = Empty;
-            } else if (from - to == 32) {
-                board[from - 16] = board[to - 32];
-                board[to - 32] = Empty;
-            }
+        int rookFrom, rookTo;
+        if (move.isCastling() && castlingRook(move, rookFrom, rookTo)) {
+            board[rookTo] = board[rookFrom];
+            board[rookFrom] = Empty;
         }
         updateEnPassantAndRights(from, to, piece);
     }
@@ -512,16 +534,11 @@ bool CPosition::isCheckAfterMove(CMove move)
     const PieceCode enemyBase = sideNotToMove == White ? 0 : 8;
     if (pieceAttacks(board, move.to, king) || lineOpenedThrough(board, king, move.from, enemyBase))
         return true;
-    if (move.isEnPassant()) {
-        const int taken = isWhitePiece(board[move.to]) ? move.to - 1 : move.to + 1;
-        return lineOpenedThrough(board, king, taken, enemyBase) != 0;
-    }
-    if (move.isCastling()) {
-        const bool kingside = move.to == move.from + 32;
-        const int rookFrom = kingside ? move.to + 16 : move.to - 32;
-        const int rookTo = kingside ? move.from + 16 : move.from - 16;
+    if (move.isEnPassant())
+        return lineOpenedThrough(board, king, enPassantVictim(move), enemyBase) != 0;
+    int rookFrom, rookTo;
+    if (move.isCastling() && castlingRook(move, rookFrom, rookTo))
         return pieceAttacks(board, rookTo, king) || lineOpenedThrough(board, king, rookFrom, enemyBase) != 0;
-    }
     return false;
 }
 
@@ -541,24 +558,15 @@ bool CPosition::isLegalMove(CMove move, Square kingSquare)
     int epSquare = -1, rookFrom = -1, rookTo = -1;
     PieceCode savedEp = Empty;
     if (move.isEnPassant()) {
-        epSquare = move.piece == WhitePawn ? to - 1 : to + 1;
+        epSquare = enPassantVictim(move);
         savedEp = board[epSquare];
         board[epSquare] = Empty;
     }
     board[from] = Empty;
     board[to] = move.piece;
-    if (move.isCastling()) {
-        if (to == from + 32) {
-            rookFrom = to + 16;
-            rookTo = from + 16;
-        } else if (from - to == 32) {
-            rookFrom = to - 32;
-            rookTo = from - 16;
-        }
-        if (rookFrom >= 0) {
-            board[rookTo] = board[rookFrom];
-            board[rookFrom] = Empty;
-        }
+    if (move.isCastling() && castlingRook(move, rookFrom, rookTo)) {
+        board[rookTo] = board[rookFrom];
+        board[rookFrom] = Empty;
     }
 
     const bool legal = !isAttackedBy(noted == WhiteKing ? Black : White, kingAfter);
