@@ -23,6 +23,23 @@ inline ReadResult readText(const std::string& text, std::int64_t offset = 0)
     return r;
 }
 
+// Reads every game of the stream as a file is read: readGame game after game
+// by the reported next offset. Hands each to visit(offset, next, game), game
+// null for a failed one; visit returns false to stop.
+template <typename Visit>
+void forEachGameIn(std::istream& in, Visit&& visit)
+{
+    CPgnReader reader;
+    std::int64_t offset = 0, next = 0;
+    for (;;) {
+        std::unique_ptr<CGame> game;
+        const bool ok = reader.readGame(in, offset, next, game);
+        if ((!ok && reader.endOfInput()) || !visit(offset, next, ok ? game.get() : nullptr))
+            return;
+        offset = next;
+    }
+}
+
 // The movetext as the writer gives it on one line, without the line ends.
 inline std::string movesOf(CGame& game)
 {

@@ -45,17 +45,11 @@ std::uint64_t signature(const CGame* game)
 std::vector<CGameSeen> readSequentially(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    CPgnReader reader;
     std::vector<CGameSeen> seen;
-    std::int64_t offset = 0, next = 0;
-    for (;;) {
-        std::unique_ptr<CGame> game;
-        const bool ok = reader.readGame(in, offset, next, game);
-        if (!ok && reader.endOfInput())
-            break;
-        seen.push_back({(long long)seen.size() + 1, offset, signature(game.get())});
-        offset = next;
-    }
+    forEachGameIn(in, [&](std::int64_t offset, std::int64_t, CGame* game) {
+        seen.push_back({(long long)seen.size() + 1, offset, signature(game)});
+        return true;
+    });
     return seen;
 }
 

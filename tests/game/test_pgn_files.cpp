@@ -26,24 +26,20 @@ struct CFileRead {
 CFileRead readAll(std::istream& in, std::size_t limit = SIZE_MAX,
                   const std::function<void(CGame&)>& each = nullptr)
 {
-    CPgnReader reader;
     CFileRead r;
-    std::int64_t offset = 0, next = 0;
-    while (r.parsed.size() < limit) {
-        std::unique_ptr<CGame> game;
-        const bool ok = reader.readGame(in, offset, next, game);
-        if (!ok && reader.endOfInput())
-            break;
+    if (limit == 0)
+        return r;
+    forEachGameIn(in, [&](std::int64_t offset, std::int64_t next, CGame* game) {
         EXPECT_GT(next, offset);
-        r.parsed.push_back(ok);
+        r.parsed.push_back(game != nullptr);
         r.offsets.push_back(offset);
-        if (ok) {
+        if (game) {
             r.nodes += countNodes(*game->root()) - 1;
             if (each)
                 each(*game);
         }
-        offset = next;
-    }
+        return r.parsed.size() < limit;
+    });
     return r;
 }
 
